@@ -1,0 +1,58 @@
+#include "capture/CaptureClock.h"
+
+#include "capture/TimeCode.h"
+
+namespace vantor {
+
+namespace {
+// The status label pads the player's status text with 21 blanks.
+const std::string kStatusPadding(21, ' ');
+} // namespace
+
+CaptureClock::CaptureClock(CaptureSession& session, MainView& view, MediaPlayer& player)
+    : m_session(session)
+    , m_view(view)
+    , m_player(player)
+{
+}
+
+std::string CaptureClock::CurrentTimeCode()
+{
+    if (m_session.ResumePending) {
+        m_player.setCurrentPosition(static_cast<double>(m_session.ResumeSeconds));
+        m_player.play();
+        if (m_player.playState() == kPlayStatePlaying)
+            m_session.ResumePending = false;
+    }
+    m_session.PlayerPositionText = m_player.currentPositionString();
+    m_session.PositionSecondsText = formatPositionSeconds(m_player.currentPosition());
+    m_session.RawTimeCode
+        = m_session.PlayerPositionText + "," + millisecondsOf(m_session.PositionSecondsText);
+    for (const Control field : { Control::Edit1, Control::Edit2 }) {
+        if (m_view.text(field) == ":0")
+            m_view.setText(field, std::string(kZeroTimeCode));
+    }
+    if (m_session.RawTimeCode.size() == 9)
+        return "00:" + m_session.RawTimeCode;
+    return m_session.RawTimeCode;
+}
+
+void CaptureClock::Timer1Timer()
+{
+    m_view.setText(Control::Label2, m_player.status() + kStatusPadding);
+    CurrentTimeCode();
+    if (!m_session.PlayerPositionText.empty()) {
+        if (CurrentTimeCode().size() == 12)
+            m_view.setText(Control::Label1, CurrentTimeCode());
+    }
+    if (m_session.StartSeconds > 0 && m_session.EndSeconds > 0
+        && m_session.StartSeconds < m_session.EndSeconds) {
+        if (static_cast<Seconds>(m_player.currentPosition()) > m_session.EndSeconds) {
+            m_session.WrapTimeCode = CurrentTimeCode();
+            m_session.WrapSeconds = m_player.currentPosition();
+            m_player.setCurrentPosition(static_cast<double>(m_session.StartSeconds));
+        }
+    }
+}
+
+} // namespace vantor

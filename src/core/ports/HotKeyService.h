@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// The four system-wide keys, in the order they are registered.
+enum class HotKey { F9, F10, F7, F8 };
+
+inline constexpr HotKey kHotKeysInOrder[] = { HotKey::F9, HotKey::F10, HotKey::F7, HotKey::F8 };
+
+// Identifier of each key in the hot-key service.
+constexpr std::string_view hotKeyName(HotKey key)
+{
+    switch (key) {
+    case HotKey::F9:
+        return "RvoHotKeyLeft";
+    case HotKey::F10:
+        return "RvoHotKeyRight";
+    case HotKey::F7:
+        return "RvoHotKeyF7";
+    case HotKey::F8:
+        return "RvoHotKeyF8";
+    }
+    return {};
+}
+
+// Reaches F9, F10, F7 and F8 whichever window is in front (or, where the platform offers no global keys,
+// while the program is in front). Presses arrive on the user-interface thread through the handler.
+class HotKeyService {
+public:
+    using Handler = std::function<void(HotKey)>;
+    virtual ~HotKeyService() = default;
+
+    virtual void setHandler(Handler handler) = 0;
+    // Registers one key without modifiers. False when the platform refused it (another program holds it);
+    // the key then never arrives. Never throws.
+    virtual bool registerKey(HotKey key) = 0;
+    // Gives the key back; a key that was not registered is ignored.
+    virtual void unregisterKey(HotKey key) = 0;
+    // Human-readable name of the route the keys take ("X11", "application"), for messages and logs.
+    virtual std::string route() const = 0;
+};
+
+} // namespace vantor

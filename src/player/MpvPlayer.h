@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ports/MediaPlayer.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct mpv_handle;
+struct mpv_event;
+class QWidget;
+
+namespace vantor {
+
+class MpvVideoSurface;
+
+// The media player over libmpv. Runs on the GUI thread, which also renders, so it only makes the calls
+// libmpv allows on a render thread: every property of interest is observed and cached, every command and
+// property write is asynchronous, and reads are answered from the cache. A seek sets the cached position
+// to its target at once, and changes of the position are ignored until mpv has restarted playback there,
+// so a read right after a seek returns the target and the segment loop sees no stale position.
+class MpvPlayer : public QObject, public MediaPlayer {
+    Q_OBJECT
+public:
+    struct Options {
+        // mpv's audio output; empty for mpv's choice. VANTOR_AO in the environment overrides it.
+        std::string audioOutput;
+    };
+
+    explicit MpvPlayer(Options options, QObject* parent = nullptr);
+    explicit MpvPlayer(QObject* parent = nullptr);
+    ~MpvPlayer() override;
+
+    // Makes the video surface inside `parent`: OpenGL on a hardware-accelerated display, libmpv's
+    // software renderer on the offscreen and minimal platforms and on software OpenGL (llvmpipe), where
+    // it costs a fraction of the CPU. VANTOR_VIDEO_OUTPUT=gl|sw overrides the choice.
+    QWidget* createVideoSurface(QWidget* parent);
+    // Which renderer the surface uses: "gl", "sw", or "" before the surface exists.
+    std::string renderer() const;
+
+    void setUrl(const std::string& path) override;
+    void play() override;
+    void stop() override;
+    void pause() override;
+    double currentPosition() override;
+    void setCurrentPosition(double seconds) override;
+    std::string currentPositionString() override;
+    int playState() override;
+    std::string status() override;
+    void fitDisplay(int left, int top, int width, int height) override;
+    void release() override;
+
+    // Handles every event mpv has queued. Called from the wakeup callback (queued to this thread) and at
+    // each tick of the main window's timer.
+    void drainEvents();
+
+    // True once the opened file is loaded and its duration known.
+    bool isFileLoaded() const { return m_fileLoaded; }
+    // Number of seeks sent to mpv since creation (measuring tools use it).
+    std::uint64_t seeksIssued() const { return m_seeksIssued; }
+
+signals:
+    // The opened file is loaded (or failed to load: then with false).
+    void fileLoaded(bool ok);
+
+private:
+    void handleEvent(const mpv_event& event);
+    void sendSeek(double seconds);
+    void setPauseFlag(bool paused);
+    void ensureOpen() const;
+
+    mpv_handle* m_mpv = nullptr;
+    // The surface frees its own render context if its parent deletes it first; the guard tells.
+    MpvVideoSurface* m_surface = nullptr;
+    QPointer<QWidget> m_surfaceWidget;
+    std::string m_renderer;
+
+    std::string m_path;
+    std::string m_error;
+    double m_timePos = 0;
+    bool m_pause = true;
+    bool m_fileLoaded = false;
+    bool m_eofReached = false;
+    bool m_stopped = false;
+    bool m_seekPending = false;
+    bool m_seekReplied = false;
+    std::uint64_t m_latestSeekId = 0;
+    std::uint64_t m_seeksIssued = 0;
+    std::optional<double> m_deferredSeek;
+};
+
+} // namespace vantor

@@ -1,0 +1,176 @@
+#include "MpvVideoSurface.h"
+
+#include <QMetaObject>
+#include <QOpenGLContext>
+#include <QPainter>
+
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <mpv/render_gl.h>
+
+#include <stdexcept>
+
+namespace vantor {
+
+namespace {
+
+void* getProcAddress(void*, const char* name)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+
+} // namespace
+
+MpvGlSurface::MpvGlSurface(mpv_handle* mpv, QWidget* parent)
+    : QOpenGLWidget(parent)
+    , m_mpv(mpv)
+{
+}
+
+MpvGlSurface::~MpvGlSurface()
+{
+    freeRenderContext();
+}
+
+void MpvGlSurface::freeRenderContext()
+{
+    if (!m_context)
+        return;
+    makeCurrent();
+    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+    mpv_render_context_free(m_context);
+    m_context = nullptr;
+    doneCurrent();
+}
+
+void MpvGlSurface::initializeGL()
+{
+    if (m_context || !m_mpv)
+        return;
+    mpv_opengl_init_params glInit { &getProcAddress, nullptr };
+    int advanced = 1;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL) },
+        { MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit },
+        { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    if (mpv_render_context_create(&m_context, m_mpv, params) < 0)
+        throw std::runtime_error("mpv: the OpenGL render context could not be created");
+    mpv_render_context_set_update_callback(m_context, &MpvGlSurface::onUpdate, this);
+}
+
+void MpvGlSurface::paintGL()
+{
+    if (!m_context)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo { static_cast<int>(defaultFramebufferObject()), static_cast<int>(width() * ratio),
+        static_cast<int>(height() * ratio), 0 };
+    int flipY = 1;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_OPENGL_FBO, &fbo },
+        { MPV_RENDER_PARAM_FLIP_Y, &flipY },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    mpv_render_context_render(m_context, params);
+    ++m_framesRendered;
+}
+
+// Called on an mpv thread: only queue work to the GUI thread.
+void MpvGlSurface::onUpdate(void* context)
+{
+    auto* self = static_cast<MpvGlSurface*>(context);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            if (self->m_context && (mpv_render_context_update(self->m_context) & MPV_RENDER_UPDATE_FRAME))
+                self->update();
+        },
+        Qt::QueuedConnection);
+}
+
+MpvSoftwareSurface::MpvSoftwareSurface(mpv_handle* mpv, QWidget* parent)
+    : QWidget(parent)
+    , m_mpv(mpv)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    int advanced = 1;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW) },
+        { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    if (mpv_render_context_create(&m_context, m_mpv, params) < 0)
+        throw std::runtime_error("mpv: the software render context could not be created");
+    mpv_render_context_set_update_callback(m_context, &MpvSoftwareSurface::onUpdate, this);
+}
+
+MpvSoftwareSurface::~MpvSoftwareSurface()
+{
+    freeRenderContext();
+}
+
+void MpvSoftwareSurface::freeRenderContext()
+{
+    if (!m_context)
+        return;
+    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+    mpv_render_context_free(m_context);
+    m_context = nullptr;
+}
+
+// Called on an mpv thread: only queue work to the GUI thread.
+void MpvSoftwareSurface::onUpdate(void* context)
+{
+    auto* self = static_cast<MpvSoftwareSurface*>(context);
+    QMetaObject::invokeMethod(
+        self, [self] { self->renderFrame(); }, Qt::QueuedConnection);
+}
+
+void MpvSoftwareSurface::renderFrame(bool force)
+{
+    if (!m_context)
+        return;
+    const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+    if (!newFrame && !force)
+        return;
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    // A 64-byte aligned stride, as the software renderer wants.
+    const qsizetype stride = (size.width() * 4 + 63) / 64 * 64;
+    if (m_frame.size() != size || m_frame.bytesPerLine() != stride)
+        m_frame = QImage(size, QImage::Format_RGB32);
+    int frameSize[2] = { size.width(), size.height() };
+    size_t frameStride = static_cast<size_t>(m_frame.bytesPerLine());
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_SW_SIZE, frameSize },
+        { MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0") },
+        { MPV_RENDER_PARAM_SW_STRIDE, &frameStride },
+        { MPV_RENDER_PARAM_SW_POINTER, m_frame.bits() },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    if (mpv_render_context_render(m_context, params) >= 0) {
+        ++m_framesRendered;
+        update();
+    }
+}
+
+void MpvSoftwareSurface::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_frame.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(rect(), m_frame);
+}
+
+void MpvSoftwareSurface::resizeEvent(QResizeEvent*)
+{
+    // Render the current picture again at the new size.
+    if (m_context)
+        QMetaObject::invokeMethod(
+            this, [this] { renderFrame(true); }, Qt::QueuedConnection);
+}
+
+} // namespace vantor

@@ -1,0 +1,390 @@
+#include "TForm1.h"
+
+#include "Fonts.h"
+#include "MainController.h"
+#include "MpvPlayer.h"
+#include "ports/Dialogs.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace vantor {
+
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+
+QFrame* makePanel(QWidget* parent, const char* name, QFrame::Shadow shadow = QFrame::Raised)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::Panel | shadow);
+    panel->setLineWidth(1);
+    return panel;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFont(designFont(kSansSerif, 16));
+    if (!hint.isEmpty())
+        button->setToolTip(hint);
+    return button;
+}
+
+// The three hidden or read-only text holders: plain text only, both scroll bars always, no wrapping.
+QPlainTextEdit* makeTextHolder(QWidget* parent, const char* name, const QFont& font)
+{
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFont(font);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return edit;
+}
+
+QLineEdit* makeTimeField(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFont(designFont(kSansSerif, 16, true));
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, Qt::black);
+    palette.setColor(QPalette::Text, QColor(0, 255, 0));
+    edit->setPalette(palette);
+    return edit;
+}
+
+} // namespace
+
+const QStringList& TForm1::helpLines()
+{
+    static const QStringList lines {
+        QStringLiteral("                 说 明"),
+        QStringLiteral("1) 本软件用于视频字幕快速制作(SRT外挂"),
+        QStringLiteral("   字幕)。"),
+        QStringLiteral("2) 打开视频文件后，如果字幕文件存在，"),
+        QStringLiteral("   提示是否进行编辑。如果不编辑，则新"),
+        QStringLiteral("   建字幕文件并自动保存，同时把相同的"),
+        QStringLiteral("   字幕文件更新成bak文件。"),
+        QStringLiteral("3) 在添加字幕时，可随时修改字幕。字幕"),
+        QStringLiteral("   只有一个字时无法删除，可以先添加别"),
+        QStringLiteral("   的文字再删除。"),
+        QStringLiteral("4) 自动保存两个文件: 带字体格式SRT和不"),
+        QStringLiteral("   带字体格式SRT文件。 "),
+        QStringLiteral("5) 具有字体设置功能、字幕文件全程自动"),
+        QStringLiteral("   保存功能、修改已有字幕文件功能。"),
+        QStringLiteral("6) 制作双语字幕，需把制成的字幕在文本"),
+        QStringLiteral("   中复制一遍，放在最前或最后。自定义"),
+        QStringLiteral("   字体需要去掉pos()\\即可，缺省字体不"),
+        QStringLiteral("   需删除pos()\\。"),
+    };
+    return lines;
+}
+
+TForm1::TForm1(MpvPlayer& player, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowCloseButtonHint)
+    , m_player(player)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("SRT外挂字幕制作(免费)"));
+    setFont(designFont(kSansSerif, 11));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    resize(728, 504);
+    buildControls();
+    // Timer1 runs from the window's creation to its close, with or without a video.
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    m_timer1.setInterval(1);
+    connect(&m_timer1, &QTimer::timeout, this, &TForm1::onTimer);
+    m_timer1.start();
+}
+
+TForm1::~TForm1()
+{
+    // The player and its render context go before the child widgets die.
+    m_timer1.stop();
+    if (!m_released)
+        m_player.release();
+}
+
+void TForm1::buildControls()
+{
+    m_panel1 = makePanel(this, "Panel1");
+    m_panel1->setGeometry(0, 0, 728, 504);
+    QWidget* p = m_panel1;
+
+    auto* label1 = makeLabel(p, "Label1", QString(), designFont(kSansSerif, 16, true));
+    label1->move(502, 11);
+    auto* label2 = makeLabel(p, "Label2", QString(), designFont(kSansSerif, 11));
+    label2->move(33, 432);
+    auto* label4 = makeLabel(p, "Label4", QStringLiteral("当前位置：  "), designFont(kSansSerif, 15));
+    label4->setGeometry(419, 12, 75, 16);
+    auto* label3
+        = makeLabel(p, "Label3", QStringLiteral("Vantor 快速字幕制作 V 7.0 · 免费软件 · 自动保存 SRT 字幕"),
+            designFont(QStringLiteral("MS Serif"), 11));
+    label3->setStyleSheet(QStringLiteral("color: grey"));
+    label3->move(17, 480);
+    auto* label5 = makeLabel(p, "Label5", QStringLiteral("Vantor  "),
+        designFont(QStringLiteral("Monotype Corsiva"), 24, true, true));
+    label5->move(34, 6);
+    auto* label6
+        = makeLabel(p, "Label6", QStringLiteral("F9播放   "), designFont(QStringLiteral("黑体"), 11));
+    label6->setStyleSheet(QStringLiteral("color: black"));
+    label6->move(351, 92);
+    auto* label7 = makeLabel(
+        p, "Label7", QStringLiteral("快速字幕制作 "), designFont(QStringLiteral("楷体_GB2312"), 16));
+    label7->move(106, 16);
+    auto* label8 = makeLabel(p, "Label8", QStringLiteral("V 7.0  "),
+        designFont(QStringLiteral("Monotype Corsiva"), 16, false, true));
+    label8->move(207, 15);
+    for (QLabel* label : { label1, label2, label3, label5, label6, label7, label8 })
+        label->adjustSize();
+
+    m_panel2 = makePanel(p, "Panel2", QFrame::Sunken);
+    m_panel2->setGeometry(32, 107, 355, 310);
+    m_wp = m_player.createVideoSurface(m_panel2);
+    m_wp->setObjectName(QStringLiteral("WP"));
+    m_wp->setGeometry(1, 1, 353, 308);
+    m_wp->setFocusPolicy(Qt::NoFocus);
+
+    auto* edit1 = makeTimeField(p, "Edit1");
+    edit1->setGeometry(419, 40, 136, 28);
+    auto* edit2 = makeTimeField(p, "Edit2");
+    edit2->setGeometry(563, 40, 136, 28);
+
+    auto* startButton = makeButton(
+        p, "StartTimeButton", QStringLiteral("[F9]本句起始时间"), QStringLiteral("[F9]键 起始时间"));
+    startButton->setGeometry(419, 76, 136, 38);
+    auto* endButton = makeButton(
+        p, "EndTimeButton", QStringLiteral("[F10]本句终止时间"), QStringLiteral("[F10]键 终止时间"));
+    endButton->setGeometry(563, 76, 136, 38);
+    auto* openButton = makeButton(p, "OpenButton", QStringLiteral("打开视频[&O]"), QString());
+    openButton->setGeometry(32, 63, 99, 38);
+
+    auto* inputEdit = new QLineEdit(p);
+    inputEdit->setObjectName(QStringLiteral("InputEdit"));
+    inputEdit->setFont(designFont(kSansSerif, 16));
+    inputEdit->setToolTip(QStringLiteral("回车结束本句并自动保存"));
+    inputEdit->setGeometry(419, 135, 279, 28);
+
+    auto* panel3 = makePanel(p, "Panel3");
+    panel3->setGeometry(419, 172, 282, 260);
+    auto* memo1 = makeTextHolder(panel3, "Memo1", designFont(QStringLiteral("楷体_GB2312"), 13));
+    memo1->setGeometry(5, 3, 270, 241);
+    memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
+    memo1->setFrameStyle(QFrame::NoFrame);
+    memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo1->setEnabled(false);
+    QPalette helpPalette = memo1->palette();
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        helpPalette.setColor(group, QPalette::Base, helpPalette.color(QPalette::Active, QPalette::Button));
+        helpPalette.setColor(group, QPalette::Text, Qt::black);
+    }
+    memo1->setPalette(helpPalette);
+
+    auto* bitBtn1 = new QPushButton(QStringLiteral("字体设置[&F]"), p);
+    bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    bitBtn1->setGeometry(144, 63, 99, 38);
+
+    auto* memo2 = makeTextHolder(p, "Memo2", designFont(QStringLiteral("宋体"), 11));
+    memo2->setGeometry(334, 392, 51, 73);
+    memo2->hide();
+    auto* tempRichEdit = makeTextHolder(p, "TempRichEdit", designFont(kSansSerif, 11));
+    tempRichEdit->setGeometry(419, 186, 284, 230);
+    tempRichEdit->setFocusPolicy(Qt::NoFocus);
+    tempRichEdit->hide();
+    auto* userRichEdit = makeTextHolder(p, "UserRichEdit", designFont(QStringLiteral("宋体"), 16));
+    userRichEdit->setGeometry(419, 186, 284, 230);
+    userRichEdit->setToolTip(QStringLiteral("修改后自动保存"));
+    userRichEdit->hide();
+    // The plain view keeps its selection visible without the focus.
+    QPalette plainPalette = userRichEdit->palette();
+    plainPalette.setColor(
+        QPalette::Inactive, QPalette::Highlight, plainPalette.color(QPalette::Active, QPalette::Highlight));
+    plainPalette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+        plainPalette.color(QPalette::Active, QPalette::HighlightedText));
+    userRichEdit->setPalette(plainPalette);
+
+    auto* editButton
+        = makeButton(this, "EditButton", QStringLiteral("[F7]修改"), QStringLiteral("[F7]键 修改"));
+    editButton->setGeometry(419, 434, 136, 38);
+    auto* continueButton
+        = makeButton(this, "ContinueButton", QStringLiteral("[F8]继续"), QStringLiteral("[F8]键 继续"));
+    continueButton->setGeometry(563, 434, 136, 38);
+
+    // Tab order: the panel's controls in their order, then the two buttons on the window.
+    QWidget* tabOrder[] = { openButton, bitBtn1, startButton, endButton, inputEdit, userRichEdit, memo2,
+        editButton, continueButton };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    m_controls = {
+        { Control::Label1, label1 },
+        { Control::Label2, label2 },
+        { Control::Edit1, edit1 },
+        { Control::Edit2, edit2 },
+        { Control::InputEdit, inputEdit },
+        { Control::StartTimeButton, startButton },
+        { Control::EndTimeButton, endButton },
+        { Control::OpenButton, openButton },
+        { Control::EditButton, editButton },
+        { Control::ContinueButton, continueButton },
+        { Control::BitBtn1, bitBtn1 },
+        { Control::Panel3, panel3 },
+        { Control::UserRichEdit, userRichEdit },
+    };
+}
+
+void TForm1::attach(MainController& controller)
+{
+    m_controller = &controller;
+}
+
+QWidget* TForm1::control(Control control) const
+{
+    return m_controls.at(control);
+}
+
+std::string TForm1::text(Control control) const
+{
+    QWidget* widget = m_controls.at(control);
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text().toStdString();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text().toStdString();
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return button->text().toStdString();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+        return plain->toPlainText().toStdString();
+    return {};
+}
+
+void TForm1::setText(Control control, const std::string& text)
+{
+    QWidget* widget = m_controls.at(control);
+    const QString value = QString::fromStdString(text);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (label->text() != value) {
+            label->setText(value);
+            label->adjustSize();
+        }
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        if (edit->text() != value)
+            edit->setText(value);
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        button->setText(value);
+    }
+}
+
+bool TForm1::isEnabled(Control control) const
+{
+    return m_controls.at(control)->isEnabled();
+}
+void TForm1::setEnabled(Control control, bool enabled)
+{
+    m_controls.at(control)->setEnabled(enabled);
+}
+bool TForm1::isVisible(Control control) const
+{
+    return !m_controls.at(control)->isHidden();
+}
+void TForm1::setVisible(Control control, bool visible)
+{
+    m_controls.at(control)->setVisible(visible);
+}
+void TForm1::setFocus(Control control)
+{
+    m_controls.at(control)->setFocus(Qt::OtherFocusReason);
+}
+int TForm1::videoPanelWidth() const
+{
+    return m_panel2->width();
+}
+int TForm1::videoPanelHeight() const
+{
+    return m_panel2->height();
+}
+
+void TForm1::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_dialogs.reportError(error.what());
+    }
+}
+
+void TForm1::onTimer()
+{
+    if (!m_controller)
+        return;
+    m_player.drainEvents();
+    try {
+        m_controller->Timer1Timer();
+        m_lastTickError.clear();
+    } catch (const std::exception& error) {
+        // A failing player fails every tick: tell the user once, not a thousand times a second.
+        if (m_lastTickError != error.what()) {
+            m_lastTickError = error.what();
+            m_dialogs.reportError(m_lastTickError);
+        }
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - frameGeometry().center() + pos());
+    }
+    if (m_controller)
+        guarded([this] { m_controller->FormShow(); });
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_panel1->setGeometry(rect());
+    if (m_controller)
+        guarded([this] { m_controller->FormResize(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    m_timer1.stop();
+    if (!m_released) {
+        m_released = true;
+        m_player.release();
+    }
+    event->accept();
+}
+
+} // namespace vantor

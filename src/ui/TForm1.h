@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ports/MainView.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vantor {
+
+class Dialogs;
+class MainController;
+class MpvPlayer;
+
+// The main window: every control at its designed place, with its object name, caption, hint and font.
+// Its slots only forward to the core's handlers; no exception crosses the event loop (a handler's error
+// goes to the application's error report and the program goes on).
+class TForm1 : public QWidget, public MainView {
+    Q_OBJECT
+public:
+    TForm1(MpvPlayer& player, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Connects the window to its behaviour and starts nothing yet; call before show().
+    void attach(MainController& controller);
+
+    std::string text(Control control) const override;
+    void setText(Control control, const std::string& text) override;
+    bool isEnabled(Control control) const override;
+    void setEnabled(Control control, bool enabled) override;
+    bool isVisible(Control control) const override;
+    void setVisible(Control control, bool visible) override;
+    void setFocus(Control control) override;
+    int videoPanelWidth() const override;
+    int videoPanelHeight() const override;
+
+    QTimer& timer1() { return m_timer1; }
+    QWidget* control(Control control) const;
+
+    // The window's help text, one entry per line.
+    static const QStringList& helpLines();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void guarded(const std::function<void()>& handler);
+    void onTimer();
+
+    MpvPlayer& m_player;
+    Dialogs& m_dialogs;
+    MainController* m_controller = nullptr;
+    QTimer m_timer1;
+    std::map<Control, QWidget*> m_controls;
+    QFrame* m_panel1 = nullptr;
+    QFrame* m_panel2 = nullptr;
+    QWidget* m_wp = nullptr;
+    bool m_shownOnce = false;
+    bool m_released = false;
+    std::string m_lastTickError;
+};
+
+} // namespace vantor
