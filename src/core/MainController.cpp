@@ -1,13 +1,107 @@
 #include "MainController.h"
 
+#include "style/StyleTags.h"
+
 namespace vantor {
 
-MainController::MainController(MainView& view, MediaPlayer& player, Dialogs& dialogs)
-    : m_view(view)
-    , m_player(player)
-    , m_dialogs(dialogs)
-    , m_clock(m_session, view, player)
+namespace {
+
+std::string keyLabel(HotKey key)
 {
+    switch (key) {
+    case HotKey::F9:
+        return "F9";
+    case HotKey::F10:
+        return "F10";
+    case HotKey::F7:
+        return "F7";
+    case HotKey::F8:
+        return "F8";
+    }
+    return {};
+}
+
+} // namespace
+
+MainController::MainController(MainPorts ports)
+    : m_ports(ports)
+    , m_clock(m_session, ports.view, ports.player)
+    , m_fileSet(m_session, m_documents, ports.view, ports.player, ports.dialogs, ports.files, ports.codec)
+    , m_cycle(m_session, m_documents, m_fileSet, m_clock, ports.view, ports.player, ports.codec,
+          [this](const std::string& text, bool custom) {
+              const std::string pieces = m_ports.codec.encode(
+                  std::string(kDefaultStylePart1) + std::string(kDefaultStylePart2), m_documents.codePage);
+              return composeTextLine(pieces, {}, text, custom);
+          })
+    , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player)
+{
+    // The plain view mirrors the plain document line by line.
+    m_documents.PlainDocument.setObserver([this](const TextDocument::Change& change) {
+        MainView& view = m_ports.view;
+        const TextDocument& plain = m_documents.PlainDocument;
+        const auto decoded = [&](std::size_t index) {
+            return m_ports.codec.decode(plain.line(index), m_documents.codePage);
+        };
+        switch (change.kind) {
+        case TextDocument::Change::Reset: {
+            std::vector<std::string> lines;
+            lines.reserve(plain.lineCount());
+            for (std::size_t i = 0; i < plain.lineCount(); ++i)
+                lines.push_back(decoded(i));
+            view.plainViewReset(lines);
+            break;
+        }
+        case TextDocument::Change::Inserted:
+            view.plainViewInsertLine(change.index, decoded(change.index));
+            break;
+        case TextDocument::Change::Removed:
+            view.plainViewRemoveLine(change.index);
+            break;
+        case TextDocument::Change::Replaced:
+            view.plainViewReplaceLine(change.index, decoded(change.index));
+            break;
+        }
+    });
+}
+
+MainController::~MainController() = default;
+
+template <typename Handler> void MainController::action(Handler&& handler)
+{
+    // Saves of one user action are coalesced into one write per file, made when the outermost handler
+    // ends, whether it ended normally or by an error.
+    struct Depth {
+        MainController& self;
+        Depth(MainController& s)
+            : self(s)
+        {
+            ++self.m_actionDepth;
+        }
+        ~Depth()
+        {
+            if (--self.m_actionDepth == 0)
+                self.m_fileSet.flushSaves();
+        }
+    } depth(*this);
+    handler();
+}
+
+void MainController::FormCreate()
+{
+    m_ports.hotKeys.setHandler([this](HotKey key) { HotKeyPressed(key); });
+    m_refusedHotKeys.clear();
+    for (const HotKey key : kHotKeysInOrder) {
+        if (m_ports.hotKeys.registerKey(key))
+            m_registeredHotKeys.push_back(key);
+        else
+            m_refusedHotKeys.push_back(key);
+    }
+    if (!m_refusedHotKeys.empty()) {
+        std::string keys;
+        for (const HotKey key : m_refusedHotKeys)
+            keys += (keys.empty() ? "" : "、") + keyLabel(key);
+        m_ports.view.setText(Control::Label3, keys + " 已被其他程序占用，请用鼠标点击对应按钮");
+    }
 }
 
 void MainController::FormShow()
@@ -21,12 +115,81 @@ void MainController::FormShow()
 
 void MainController::FormResize()
 {
-    m_player.fitDisplay(0, 0, m_view.videoPanelWidth(), m_view.videoPanelHeight());
+    m_ports.player.fitDisplay(0, 0, m_ports.view.videoPanelWidth(), m_ports.view.videoPanelHeight());
 }
 
+void MainController::FormClose()
+{
+    m_fileSet.flushSaves();
+    m_ports.player.release();
+    for (const HotKey key : m_registeredHotKeys)
+        m_ports.hotKeys.unregisterKey(key);
+    m_registeredHotKeys.clear();
+}
+
+// The tick changes no document, so it takes no part in saving.
 void MainController::Timer1Timer()
 {
     m_clock.Timer1Timer();
+}
+
+void MainController::OpenButtonClick()
+{
+    action([&] { m_fileSet.OpenButtonClick(); });
+}
+
+void MainController::OpenVideo(const std::string& path)
+{
+    action([&] { m_fileSet.OpenVideo(path); });
+}
+
+void MainController::StartTimeButtonClick()
+{
+    action([&] { m_cycle.StartTimeButtonClick(); });
+}
+
+void MainController::EndTimeButtonClick()
+{
+    action([&] { m_cycle.EndTimeButtonClick(); });
+}
+
+void MainController::InputEditKeyDown(int key)
+{
+    action([&] { m_cycle.InputEditKeyDown(key); });
+}
+
+void MainController::EditButtonClick()
+{
+    action([&] { m_editMode.EditButtonClick(); });
+}
+
+void MainController::ContinueButtonClick()
+{
+    action([&] { m_editMode.ContinueButtonClick(); });
+}
+
+void MainController::HotKeyPressed(HotKey key)
+{
+    action([&] {
+        switch (key) {
+        case HotKey::F9:
+            if (m_ports.view.isEnabled(Control::StartTimeButton)) {
+                m_cycle.StartTimeButtonClick();
+                m_ports.view.setFocus(Control::StartTimeButton);
+            }
+            break;
+        case HotKey::F10:
+            if (m_ports.view.isEnabled(Control::EndTimeButton))
+                m_cycle.EndTimeButtonClick();
+            break;
+        case HotKey::F7:
+            m_editMode.EditButtonClick();
+            break;
+        case HotKey::F8:
+            m_editMode.ContinueButtonClick();
+            break;
+        }
+    });
 }
 
 } // namespace vantor

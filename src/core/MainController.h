@@ -1,34 +1,80 @@
 #pragma once
 
 #include "capture/CaptureClock.h"
+#include "capture/CaptureCycle.h"
 #include "capture/CaptureSession.h"
+#include "documents/EditMode.h"
+#include "documents/SubtitleDocuments.h"
+#include "documents/SubtitleFileSet.h"
 #include "ports/Dialogs.h"
+#include "ports/FileSystem.h"
+#include "ports/HotKeyService.h"
 #include "ports/MainView.h"
 #include "ports/MediaPlayer.h"
+#include "ports/SettingsStore.h"
+#include "ports/TextCodec.h"
+
+#include <string>
+#include <vector>
 
 namespace vantor {
 
-// The main window's behaviour. The window's slots forward each event to the handler of the same name;
-// every handler works on the window through the MainView port.
+// The ports the main window's behaviour talks through.
+struct MainPorts {
+    MainView& view;
+    MediaPlayer& player;
+    Dialogs& dialogs;
+    FileSystem& files;
+    TextCodec& codec;
+    HotKeyService& hotKeys;
+};
+
+// The main window's behaviour. The window's slots forward each event to the handler of the same name.
+// Every handler that can change a document ends by writing the files it made due, before control goes
+// back to the event loop.
 class MainController {
 public:
-    MainController(MainView& view, MediaPlayer& player, Dialogs& dialogs);
+    explicit MainController(MainPorts ports);
+    ~MainController();
 
     CaptureSession& session() { return m_session; }
     const CaptureSession& session() const { return m_session; }
-    CaptureClock& clock() { return m_clock; }
+    SubtitleDocuments& documents() { return m_documents; }
+    SubtitleFileSet& fileSet() { return m_fileSet; }
 
+    void FormCreate();
     void FormShow();
     void FormResize();
+    void FormClose();
     void Timer1Timer();
     std::string CurrentTimeCode() { return m_clock.CurrentTimeCode(); }
 
+    void OpenButtonClick();
+    // Opens `path` as if it had been chosen in the open-file dialog.
+    void OpenVideo(const std::string& path);
+    void StartTimeButtonClick();
+    void EndTimeButtonClick();
+    void InputEditKeyDown(int key);
+    void EditButtonClick();
+    void ContinueButtonClick();
+    void HotKeyPressed(HotKey key);
+
+    // Keys whose registration the platform refused at FormCreate, in registration order.
+    const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
+
 private:
-    MainView& m_view;
-    MediaPlayer& m_player;
-    Dialogs& m_dialogs;
+    template <typename Handler> void action(Handler&& handler);
+
+    MainPorts m_ports;
     CaptureSession m_session;
+    SubtitleDocuments m_documents;
     CaptureClock m_clock;
+    SubtitleFileSet m_fileSet;
+    CaptureCycle m_cycle;
+    EditMode m_editMode;
+    std::vector<HotKey> m_refusedHotKeys;
+    std::vector<HotKey> m_registeredHotKeys;
+    int m_actionDepth = 0;
 };
 
 } // namespace vantor

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -8,6 +10,7 @@ namespace vantor {
 enum class Control {
     Label1,
     Label2,
+    Label3,
     Edit1,
     Edit2,
     InputEdit,
@@ -36,6 +39,18 @@ public:
     // Width and height of the video panel (Panel2), in pixels.
     virtual int videoPanelWidth() const = 0;
     virtual int videoPanelHeight() const = 0;
+
+    // The plain view (UserRichEdit) mirrors the plain document line by line.
+    virtual void plainViewReset(const std::vector<std::string>& lines) = 0;
+    virtual void plainViewInsertLine(std::size_t index, const std::string& line) = 0;
+    virtual void plainViewRemoveLine(std::size_t index) = 0;
+    virtual void plainViewReplaceLine(std::size_t index, const std::string& line) = 0;
+    // Caret at the end of the plain view's text, nothing selected.
+    virtual void plainCaretToEnd() = 0;
+    // Zero-based line of the selection start, and the caret's column in characters.
+    virtual int plainSelectionStartLine() const = 0;
+    virtual int plainCaretColumn() const = 0;
+    virtual void setPlainReadOnly(bool readOnly) = 0;
 };
 
 } // namespace vantor

@@ -1,0 +1,105 @@
+#include "capture/CaptureCycle.h"
+
+#include "Text.h"
+#include "capture/TimeCode.h"
+
+namespace vantor {
+
+CaptureCycle::CaptureCycle(CaptureSession& session, SubtitleDocuments& documents, SubtitleFileSet& files,
+    CaptureClock& clock, MainView& view, MediaPlayer& player, TextCodec& codec, ComposeTextLine compose)
+    : m_session(session)
+    , m_documents(documents)
+    , m_files(files)
+    , m_clock(clock)
+    , m_view(view)
+    , m_player(player)
+    , m_codec(codec)
+    , m_compose(std::move(compose))
+{
+}
+
+void CaptureCycle::StartTimeButtonClick()
+{
+    m_player.play();
+    const std::string start = m_view.text(Control::Edit1);
+    if (trimControl(start) == ":0" || start == kZeroTimeCode) {
+        // The first entry of a file starts at 00:00:00,001 wherever the video stands; the loop starts at
+        // the real position.
+        m_session.StartSeconds = static_cast<Seconds>(m_player.currentPosition()) + kFirstMarkOffset;
+        m_view.setText(Control::Edit1, std::string(kFirstTimeCode));
+    } else {
+        m_view.setText(Control::Edit1, m_clock.CurrentTimeCode());
+        m_session.StartSeconds = m_player.currentPosition();
+    }
+}
+
+void CaptureCycle::EndTimeButtonClick()
+{
+    m_session.EndSeconds = m_player.currentPosition();
+    m_view.setText(Control::Edit2, m_clock.CurrentTimeCode());
+    LockTimeButtons();
+}
+
+void CaptureCycle::LockTimeButtons()
+{
+    if (!m_view.isEnabled(Control::EndTimeButton))
+        return;
+    m_view.setFocus(Control::InputEdit);
+    m_view.setEnabled(Control::StartTimeButton, false);
+    m_view.setEnabled(Control::EndTimeButton, false);
+}
+
+std::string CaptureCycle::timeLine()
+{
+    return m_codec.encode(
+        trimControl(m_view.text(Control::Edit1)) + " --> " + trimControl(m_view.text(Control::Edit2)),
+        m_documents.codePage);
+}
+
+void CaptureCycle::InputEditKeyDown(int key)
+{
+    if (m_view.isEnabled(Control::StartTimeButton) || m_view.isEnabled(Control::EndTimeButton)
+        || key != kEnterKey)
+        return;
+    const std::string typed = m_view.text(Control::InputEdit);
+    if (typed.empty())
+        return;
+    // Encode first: a character the file's code page cannot hold is refused before anything changes,
+    // never written as "?".
+    const std::string text = m_codec.encode(typed, m_documents.codePage);
+    const std::string time = timeLine();
+
+    m_session.EntryCount += 1;
+    const std::string number = std::to_string(m_session.EntryCount);
+    {
+        // The appends are the capture cycle's own, not edits of the plain view.
+        struct AppendingGuard {
+            SubtitleFileSet& files;
+            ~AppendingGuard() { files.setAppendingEntry(false); }
+        } guard { m_files };
+        m_files.setAppendingEntry(true);
+        m_documents.PlainDocument.append(number);
+        m_documents.PlainDocument.append(time);
+        m_documents.PlainDocument.append(text);
+        m_documents.PlainDocument.append(std::string());
+    }
+    m_documents.FormattedDocument.append(number);
+    m_documents.FormattedDocument.append(time);
+    m_documents.FormattedDocument.append(m_compose(text, m_session.CustomStyle));
+    m_documents.FormattedDocument.append(std::string());
+
+    m_view.setText(Control::InputEdit, std::string());
+    m_view.setText(Control::Edit1, m_session.WrapTimeCode);
+    m_view.setEnabled(Control::StartTimeButton, true);
+    m_view.setEnabled(Control::EndTimeButton, true);
+    m_view.setText(Control::Edit2, std::string(kZeroTimeCode));
+    m_session.StartSeconds = m_session.WrapSeconds;
+    m_player.setCurrentPosition(static_cast<double>(m_session.WrapSeconds));
+    m_session.ResumeSeconds = m_player.currentPosition();
+    m_session.ResumeStartText = m_view.text(Control::Edit1);
+    m_session.ResumeEndText = m_view.text(Control::Edit2);
+    m_files.SaveFormattedFile();
+    m_session.EditMode = false;
+}
+
+} // namespace vantor

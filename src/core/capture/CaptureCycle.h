@@ -1,0 +1,48 @@
+#pragma once
+
+#include "capture/CaptureClock.h"
+#include "capture/CaptureSession.h"
+#include "documents/SubtitleDocuments.h"
+#include "documents/SubtitleFileSet.h"
+#include "ports/HotKeyService.h"
+#include "ports/MainView.h"
+#include "ports/MediaPlayer.h"
+#include "ports/TextCodec.h"
+
+#include <functional>
+#include <string>
+
+namespace vantor {
+
+// The three-key cycle: F9 marks a line's start and plays, F10 its end (the segment then loops), Enter
+// appends the entry to both documents and prepares the next one where the loop last wrapped.
+class CaptureCycle {
+public:
+    // Composes a formatted text line from the typed text (code-page bytes) with the current style pieces.
+    using ComposeTextLine = std::function<std::string(const std::string& text, bool custom)>;
+
+    CaptureCycle(CaptureSession& session, SubtitleDocuments& documents, SubtitleFileSet& files,
+        CaptureClock& clock, MainView& view, MediaPlayer& player, TextCodec& codec, ComposeTextLine compose);
+
+    void StartTimeButtonClick();
+    void EndTimeButtonClick();
+    void LockTimeButtons();
+    // Key-down in the input field; only Enter (13) does anything.
+    void InputEditKeyDown(int key);
+
+private:
+    std::string timeLine();
+
+    CaptureSession& m_session;
+    SubtitleDocuments& m_documents;
+    SubtitleFileSet& m_files;
+    CaptureClock& m_clock;
+    MainView& m_view;
+    MediaPlayer& m_player;
+    TextCodec& m_codec;
+    ComposeTextLine m_compose;
+};
+
+inline constexpr int kEnterKey = 13;
+
+} // namespace vantor

@@ -1,0 +1,274 @@
+#include "documents/SubtitleFileSet.h"
+
+#include "Text.h"
+#include "VantorError.h"
+#include "capture/TimeCode.h"
+#include "style/StyleTags.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool isValidUtf8(std::string_view bytes, bool& hasNonAscii)
+{
+    hasNonAscii = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        hasNonAscii = true;
+        const std::size_t length = characterLength(bytes, i, CodePage::Utf8);
+        if (length == 1)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// Directory with its trailing separator, and the file name, of a path.
+std::pair<std::string, std::string> splitPath(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return { std::string(), path };
+    return { path.substr(0, slash + 1), path.substr(slash + 1) };
+}
+
+} // namespace
+
+CodePage detectCodePage(std::string_view bytes)
+{
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        return CodePage::Utf8;
+    bool hasNonAscii = false;
+    return isValidUtf8(bytes, hasNonAscii) && hasNonAscii ? CodePage::Utf8 : CodePage::Gbk;
+}
+
+SubtitleFileSet::SubtitleFileSet(CaptureSession& session, SubtitleDocuments& documents, MainView& view,
+    MediaPlayer& player, Dialogs& dialogs, FileSystem& files, TextCodec& codec)
+    : m_session(session)
+    , m_documents(documents)
+    , m_view(view)
+    , m_player(player)
+    , m_dialogs(dialogs)
+    , m_files(files)
+    , m_codec(codec)
+{
+    m_documents.FormattedDocument.setChangeHandler([this] { TempRichEditChange(); });
+    m_documents.PlainDocument.setChangeHandler([this] { UserRichEditChange(); });
+}
+
+std::string SubtitleFileSet::PlainPath() const
+{
+    if (m_session.FormattedPath.empty())
+        return {};
+    return m_session.VideoDir + "NoFormat" + m_session.SubtitleFileName;
+}
+
+void SubtitleFileSet::OpenButtonClick()
+{
+    std::optional<std::string> path;
+    try {
+        path = m_dialogs.chooseOpenFile();
+    } catch (const std::exception&) {
+        return;
+    }
+    if (path)
+        OpenVideo(*path);
+}
+
+void SubtitleFileSet::OpenVideo(const std::string& path)
+{
+    try {
+        m_player.setUrl(path);
+        m_player.stop();
+        const auto [directory, fileName] = splitPath(path);
+        const auto dot = fileName.find_last_of('.');
+        const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+        std::string baseName = fileName;
+        if (!extension.empty())
+            baseName.erase(baseName.find(extension), extension.size());
+        m_session.VideoBaseName = baseName;
+        m_session.VideoDir = directory;
+        m_session.SubtitleFileName = baseName + ".srt";
+        // The file set changes: nothing may be written until the new one is fixed, and nothing still due
+        // for the old one is written to the new names. Clearing the documents therefore writes no file.
+        m_session.FormattedPath.clear();
+        m_formattedDue = m_plainDue = false;
+        m_documents.FormattedDocument.clear();
+        m_documents.PlainDocument.clear();
+        m_documents.codePage = CodePage::Gbk;
+        m_byteOrderMark = false;
+        ResetCapture();
+        m_view.setFocus(Control::StartTimeButton);
+        PrepareSubtitleFiles();
+        m_view.setEnabled(Control::OpenButton, false);
+    } catch (const std::exception&) {
+        // An open that fails ends quietly; what it did so far stays, and the open button stays enabled.
+        m_session.Loading = false;
+    }
+}
+
+void SubtitleFileSet::ResetCapture()
+{
+    for (const Control control : { Control::Label1, Control::Edit1, Control::Edit2 })
+        m_view.setText(control, std::string(kZeroTimeCode));
+    m_session.EntryCount = 0;
+    m_view.setEnabled(Control::StartTimeButton, true);
+    m_view.setEnabled(Control::EndTimeButton, true);
+}
+
+void SubtitleFileSet::PrepareSubtitleFiles()
+{
+    m_session.FormattedPath = m_session.VideoDir + m_session.SubtitleFileName;
+    if (!m_files.fileExists(m_session.FormattedPath))
+        return;
+    if (m_dialogs.askYesNo("SRT字幕文件已存在，是否打开编辑？"))
+        loadExistingFile();
+    else
+        backUpExistingFiles();
+}
+
+void SubtitleFileSet::loadExistingFile()
+{
+    m_session.Loading = true;
+    std::string bytes;
+    try {
+        bytes = m_files.readFile(m_session.FormattedPath);
+    } catch (...) {
+        m_session.Loading = false;
+        throw;
+    }
+    m_documents.codePage = detectCodePage(bytes);
+    m_byteOrderMark = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
+    m_documents.FormattedDocument.setWholeText(
+        std::string_view(bytes).substr(m_byteOrderMark ? kUtf8Bom.size() : 0));
+    bytes.clear();
+    m_documents.PlainDocument.setWholeText(m_documents.FormattedDocument.text());
+    StripStyleFromPlain();
+    EnterEditMode();
+    m_session.Loading = false;
+    m_session.ResumePending = true;
+    m_session.CustomStyle = true;
+    RestoreLastTimes();
+    m_view.setText(Control::Label1, m_view.text(Control::Edit2));
+    m_session.ResumeSeconds = timeCodeToSeconds(m_view.text(Control::Edit2));
+}
+
+void SubtitleFileSet::backUpExistingFiles()
+{
+    const std::string formatted = m_session.FormattedPath;
+    const std::string plain = PlainPath();
+    m_files.removeFile(formatted + ".bak");
+    m_files.renameFile(formatted, formatted + ".bak");
+    m_files.removeFile(plain + ".bak");
+    m_files.renameFile(plain, plain + ".bak");
+    m_session.CustomStyle = false;
+}
+
+void SubtitleFileSet::RestoreLastTimes()
+{
+    const std::string text = m_documents.FormattedDocument.text();
+    const auto arrow = text.rfind("-->");
+    // A file without any time line has no last entry to resume from: the fields keep the empty time.
+    if (arrow != std::string::npos) {
+        const auto codeAt = [&](long long from) {
+            if (from < 0 || static_cast<std::size_t>(from) >= text.size())
+                return std::string();
+            return m_codec.decode(text.substr(static_cast<std::size_t>(from), 12), m_documents.codePage);
+        };
+        m_view.setText(Control::Edit1, codeAt(static_cast<long long>(arrow) - 13));
+        m_view.setText(Control::Edit2, codeAt(static_cast<long long>(arrow) + 4));
+    }
+    m_session.ResumeStartText = m_view.text(Control::Edit2);
+}
+
+void SubtitleFileSet::StripStyleFromPlain()
+{
+    const std::string formattedText = m_documents.FormattedDocument.text();
+    const CodePage codePage = m_documents.codePage;
+    const std::string pieces[] = {
+        locateCustomBlock(formattedText, codePage),
+        locateDefaultBlock(formattedText, 0, codePage),
+        "<b>",
+        std::string(kBoldEnd),
+    };
+    for (const std::string& piece : pieces) {
+        if (piece.empty())
+            continue;
+        m_documents.RewriteViaScratch(m_documents.PlainDocument,
+            replaceAllBytes(m_documents.PlainDocument.text(), piece, "", codePage));
+    }
+}
+
+void SubtitleFileSet::EnterEditMode()
+{
+    m_view.setVisible(Control::Panel3, false);
+    m_view.setVisible(Control::UserRichEdit, true);
+    m_view.setFocus(Control::UserRichEdit);
+    m_view.plainCaretToEnd();
+    m_session.EditMode = true;
+    m_view.setEnabled(Control::StartTimeButton, false);
+    m_view.setEnabled(Control::EndTimeButton, false);
+    m_player.pause();
+}
+
+void SubtitleFileSet::SaveFormattedFile()
+{
+    if (!m_session.FormattedPath.empty())
+        m_formattedDue = true;
+}
+
+void SubtitleFileSet::SavePlainFile()
+{
+    if (!m_session.FormattedPath.empty())
+        m_plainDue = true;
+}
+
+void SubtitleFileSet::TempRichEditChange()
+{
+    if (!m_session.Loading)
+        SaveFormattedFile();
+}
+
+void SubtitleFileSet::UserRichEditChange()
+{
+    if (m_session.Loading)
+        return;
+    if (m_applyPlainEdit && !m_appendingEntry)
+        m_applyPlainEdit();
+    SavePlainFile();
+}
+
+void SubtitleFileSet::writeDue(
+    bool& due, std::string& lastError, const std::string& path, const TextDocument& document)
+{
+    if (!due || path.empty())
+        return;
+    try {
+        std::string bytes = document.text();
+        if (m_byteOrderMark)
+            bytes.insert(0, kUtf8Bom);
+        m_files.writeFileAtomically(path, bytes);
+        due = false;
+        lastError.clear();
+    } catch (const std::exception& error) {
+        // Tell the user once per failing streak; the work stays in memory and the next action retries.
+        if (lastError != error.what()) {
+            lastError = error.what();
+            m_dialogs.reportError(lastError + "\n字幕仍在内存中，下一次修改时会再次保存。");
+        }
+    }
+}
+
+void SubtitleFileSet::flushSaves()
+{
+    writeDue(m_formattedDue, m_formattedError, m_session.FormattedPath, m_documents.FormattedDocument);
+    writeDue(m_plainDue, m_plainError, PlainPath(), m_documents.PlainDocument);
+}
+
+} // namespace vantor

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "capture/CaptureSession.h"
+#include "documents/SubtitleDocuments.h"
+#include "ports/Dialogs.h"
+#include "ports/FileSystem.h"
+#include "ports/MainView.h"
+#include "ports/MediaPlayer.h"
+#include "ports/TextCodec.h"
+
+#include <functional>
+#include <string>
+
+namespace vantor {
+
+// The two subtitle files beside the video: their names, opening a video, loading an existing file for
+// editing or turning it into backups, and saving.
+//
+// Saving is coalesced: a change of a document marks its file as due, and flushSaves() writes every due
+// file once, atomically, at the end of the user action (the controller calls it before control returns to
+// the event loop). A rewrite that clears a document and fills it again thus never reaches the disk half
+// done. A write that fails is reported once, in plain words; the document keeps its content and the file
+// stays due, so the next action tries again.
+class SubtitleFileSet {
+public:
+    SubtitleFileSet(CaptureSession& session, SubtitleDocuments& documents, MainView& view,
+        MediaPlayer& player, Dialogs& dialogs, FileSystem& files, TextCodec& codec);
+
+    // Shows the open-file dialog and opens the chosen video. Failures are caught and end the open quietly.
+    void OpenButtonClick();
+    // The steps of an open after the dialog: the video at `path` (UTF-8).
+    void OpenVideo(const std::string& path);
+    void ResetCapture();
+    void PrepareSubtitleFiles();
+    void RestoreLastTimes();
+    void StripStyleFromPlain();
+    void EnterEditMode();
+
+    void SaveFormattedFile();
+    void SavePlainFile();
+    void TempRichEditChange();
+    void UserRichEditChange();
+
+    // Writes every due file. Never throws: a failure goes to the error report, once per failing streak.
+    void flushSaves();
+    bool savesDue() const { return m_formattedDue || m_plainDue; }
+
+    std::string PlainPath() const;
+    // Carries a change of the plain document into the formatted one (edit mode); may be empty.
+    void setPlainEditHandler(std::function<void()> handler) { m_applyPlainEdit = std::move(handler); }
+    // While set, changes of the plain document are appends of the capture cycle, not user edits: they are
+    // saved but not carried into the formatted document.
+    void setAppendingEntry(bool appending) { m_appendingEntry = appending; }
+    // The loaded file began with a UTF-8 byte-order mark; it is written back with it.
+    bool hasByteOrderMark() const { return m_byteOrderMark; }
+
+private:
+    void writeDue(bool& due, std::string& lastError, const std::string& path, const TextDocument& document);
+    void loadExistingFile();
+    void backUpExistingFiles();
+
+    CaptureSession& m_session;
+    SubtitleDocuments& m_documents;
+    MainView& m_view;
+    MediaPlayer& m_player;
+    Dialogs& m_dialogs;
+    FileSystem& m_files;
+    TextCodec& m_codec;
+    std::function<void()> m_applyPlainEdit;
+    bool m_appendingEntry = false;
+    bool m_byteOrderMark = false;
+    bool m_formattedDue = false;
+    bool m_plainDue = false;
+    std::string m_formattedError;
+    std::string m_plainError;
+};
+
+// Detects the code page of a subtitle file's bytes: a UTF-8 byte-order mark, or valid UTF-8 that holds
+// non-ASCII text, is UTF-8 made elsewhere (GBK Chinese text is almost never valid UTF-8); anything else GBK.
+CodePage detectCodePage(std::string_view bytes);
+
+} // namespace vantor

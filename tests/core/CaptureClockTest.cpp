@@ -1,0 +1,138 @@
+#include "capture/CaptureClock.h"
+#include "FakeMainView.h"
+#include "FakePlayer.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+using test::FakeMainView;
+using test::FakePlayer;
+
+class CaptureClockTest : public ::testing::Test {
+protected:
+    CaptureSession session;
+    FakeMainView view;
+    FakePlayer player;
+    CaptureClock clock { session, view, player };
+};
+
+struct ReadCase {
+    double position;
+    const char* expected;
+};
+
+class CurrentTimeCodeTest : public CaptureClockTest, public ::testing::WithParamInterface<ReadCase> { };
+
+TEST_P(CurrentTimeCodeTest, ReadsThePositionAsATimeCode)
+{
+    player.mediaOpen = true;
+    player.position = GetParam().position;
+    EXPECT_EQ(clock.CurrentTimeCode(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, CurrentTimeCodeTest,
+    ::testing::Values(ReadCase { 83.456789, "00:01:23,456" }, ReadCase { 5.25, "00:00:05,250" },
+        ReadCase { 12, "00:00:12,000" }, ReadCase { 3723.5, "01:02:03,500" },
+        ReadCase { 59.9999, "00:00:59,999" }));
+
+TEST_F(CaptureClockTest, WithoutMediaTheCodeIsACommaAndZerosAndTheLabelKeepsItsText)
+{
+    view.texts[Control::Label1] = "00:00:07,000";
+    EXPECT_EQ(clock.CurrentTimeCode(), ",000");
+    clock.Timer1Timer();
+    EXPECT_EQ(view.texts[Control::Label1], "00:00:07,000");
+    EXPECT_EQ(session.PlayerPositionText, "");
+}
+
+TEST_F(CaptureClockTest, TickShowsStatusPaddedAndPosition)
+{
+    player.mediaOpen = true;
+    player.position = 83.456789;
+    player.statusText = "正在播放";
+    clock.Timer1Timer();
+    EXPECT_EQ(view.texts[Control::Label2], "正在播放" + std::string(21, ' '));
+    EXPECT_EQ(view.texts[Control::Label1], "00:01:23,456");
+    EXPECT_EQ(session.PositionSecondsText, "83.456789");
+    EXPECT_EQ(session.RawTimeCode, "01:23,456");
+}
+
+TEST_F(CaptureClockTest, FieldsHoldingColonZeroAreRepaired)
+{
+    view.texts[Control::Edit1] = ":0";
+    view.texts[Control::Edit2] = ":0";
+    clock.CurrentTimeCode();
+    EXPECT_EQ(view.texts[Control::Edit1], "00:00:00,000");
+    EXPECT_EQ(view.texts[Control::Edit2], "00:00:00,000");
+    view.texts[Control::Edit1] = " :0";
+    clock.CurrentTimeCode();
+    EXPECT_EQ(view.texts[Control::Edit1], " :0") << "only the exact text is repaired";
+}
+
+struct LoopCase {
+    long double start;
+    long double end;
+    double position;
+    bool jumps;
+};
+
+class SegmentLoopTest : public CaptureClockTest, public ::testing::WithParamInterface<LoopCase> { };
+
+TEST_P(SegmentLoopTest, JumpsBackOnlyWhenArmedAndStrictlyPastTheEnd)
+{
+    const auto& c = GetParam();
+    player.mediaOpen = true;
+    player.position = c.position;
+    session.StartSeconds = c.start;
+    session.EndSeconds = c.end;
+    clock.Timer1Timer();
+    if (c.jumps) {
+        ASSERT_EQ(player.seeks.size(), 1u);
+        EXPECT_EQ(player.seeks[0], static_cast<double>(c.start));
+        EXPECT_EQ(session.WrapSeconds, static_cast<long double>(c.position));
+        EXPECT_FALSE(session.WrapTimeCode.empty());
+    } else {
+        EXPECT_TRUE(player.seeks.empty());
+        EXPECT_EQ(session.WrapSeconds, 0);
+        EXPECT_EQ(session.WrapTimeCode, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SegmentLoopTest,
+    ::testing::Values(LoopCase { 10.5L, 12.0L, 12.0, false }, LoopCase { 10.5L, 12.0L, 12.01, true },
+        LoopCase { 12.0L, 12.0L, 13.0, false }, LoopCase { 0.0L, 12.0L, 13.0, false },
+        LoopCase { 10.5L, 0.0L, 13.0, false }, LoopCase { 14.0L, 12.0L, 15.0, false }));
+
+TEST_F(CaptureClockTest, PendingResumeSeeksAndPlaysAtEveryReadUntilThePlayerPlays)
+{
+    player.mediaOpen = true;
+    session.ResumePending = true;
+    session.ResumeSeconds = 70;
+    player.playingState = 9; // never reaches "playing"
+    clock.Timer1Timer();
+    EXPECT_TRUE(session.ResumePending);
+    EXPECT_EQ(player.count("setCurrentPosition"), 3) << "three time-code reads in one tick";
+    EXPECT_EQ(player.count("play"), 3);
+
+    player.playingState = kPlayStatePlaying;
+    clock.CurrentTimeCode();
+    EXPECT_FALSE(session.ResumePending);
+    const int seeks = player.count("setCurrentPosition");
+    clock.CurrentTimeCode();
+    EXPECT_EQ(player.count("setCurrentPosition"), seeks);
+    EXPECT_EQ(player.position, 70);
+}
+
+TEST_F(CaptureClockTest, PlayerFailureStopsTheTickWhereItFailed)
+{
+    player.mediaOpen = true;
+    player.failOn = "currentPositionString";
+    view.texts[Control::Label1] = "before";
+    EXPECT_THROW(clock.Timer1Timer(), Error);
+    EXPECT_EQ(view.texts[Control::Label1], "before");
+    EXPECT_EQ(view.texts[Control::Label2], "已停止" + std::string(21, ' ')) << "the status was set before";
+}
+
+} // namespace
+} // namespace vantor

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "FakeDialogs.h"
+#include "FakeHotKeyService.h"
+#include "FakeMainView.h"
+#include "FakePlayer.h"
+#include "IconvCodec.h"
+#include "MainController.h"
+#include "VantorError.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace vantor::test {
+
+// Files in memory; every write is whole. A path in `failWrites` fails with its message.
+class MemoryFiles : public FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> failWrites;
+    std::vector<std::string> writes;
+
+    bool fileExists(const std::string& path) override { return files.contains(path); }
+    std::string readFile(const std::string& path) override
+    {
+        const auto found = files.find(path);
+        if (found == files.end())
+            throw Error("Could not read " + path + ": No such file or directory");
+        return found->second;
+    }
+    void writeFileAtomically(const std::string& path, const std::string& bytes) override
+    {
+        if (const auto failure = failWrites.find(path); failure != failWrites.end())
+            throw Error("Could not save " + path + ": " + failure->second);
+        writes.push_back(path);
+        files[path] = bytes;
+    }
+    bool removeFile(const std::string& path) override { return files.erase(path) > 0; }
+    bool renameFile(const std::string& from, const std::string& to) override
+    {
+        const auto found = files.find(from);
+        if (found == files.end())
+            return false;
+        files[to] = found->second;
+        files.erase(found);
+        return true;
+    }
+};
+
+// The main window's behaviour with every port faked.
+class MainFixture : public ::testing::Test {
+protected:
+    FakeMainView view;
+    FakePlayer player;
+    FakeDialogs dialogs;
+    MemoryFiles files;
+    IconvCodec codec;
+    FakeHotKeyService hotKeys;
+    MainController controller { { view, player, dialogs, files, codec, hotKeys } };
+
+    static constexpr const char* kVideo = "/v/clip.mp4";
+    static constexpr const char* kFormatted = "/v/clip.srt";
+    static constexpr const char* kPlain = "/v/NoFormatclip.srt";
+    // The default style block in GBK: {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>
+    static inline const std::string kDefaultBlock
+        = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
+
+    void SetUp() override
+    {
+        controller.FormCreate();
+        controller.FormShow();
+    }
+
+    // Opens the video; `answerYes` answers the question about an existing file.
+    void open(const std::string& path = kVideo, bool answerYes = true)
+    {
+        dialogs.fileToOpen = path;
+        dialogs.answerYes = answerYes;
+        controller.OpenButtonClick();
+    }
+
+    // One whole capture cycle: F9 at `start`, F10 at `end`, the loop wraps at `wrap`, Enter with `text`.
+    void entry(double start, double end, double wrap, const std::string& text)
+    {
+        player.position = start;
+        hotKeys.press(HotKey::F9);
+        player.position = end;
+        hotKeys.press(HotKey::F10);
+        player.position = wrap;
+        controller.Timer1Timer();
+        view.texts[Control::InputEdit] = text;
+        controller.InputEditKeyDown(kEnterKey);
+    }
+
+    const CaptureSession& session() { return controller.session(); }
+};
+
+} // namespace vantor::test
