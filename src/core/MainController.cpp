@@ -28,38 +28,81 @@ MainController::MainController(MainPorts ports)
     , m_clock(m_session, ports.view, ports.player)
     , m_fileSet(m_session, m_documents, ports.view, ports.player, ports.dialogs, ports.files, ports.codec)
     , m_cycle(m_session, m_documents, m_fileSet, m_clock, ports.view, ports.player, ports.codec,
-          [this](const std::string& text, bool custom) {
-              const std::string pieces = m_ports.codec.encode(
-                  std::string(kDefaultStylePart1) + std::string(kDefaultStylePart2), m_documents.codePage);
-              return composeTextLine(pieces, {}, text, custom);
-          })
-    , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player)
+          [this](const std::string& text, bool custom) { return composeTextLine(text, custom); })
+    , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player, ports.codec,
+          { [this](const std::string& text, bool custom) { return composeTextLine(text, custom); },
+              [this] {
+                  const TextDocument& formatted = m_documents.FormattedDocument;
+                  if (!mayBeCustomStyled(formatted.lineCount() > 2 ? formatted.line(2) : std::string()))
+                      m_session.CustomStyle = false;
+              } })
 {
-    // The plain view mirrors the plain document line by line.
-    m_documents.PlainDocument.setObserver([this](const TextDocument::Change& change) {
-        MainView& view = m_ports.view;
-        const TextDocument& plain = m_documents.PlainDocument;
-        const auto decoded = [&](std::size_t index) {
-            return m_ports.codec.decode(plain.line(index), m_documents.codePage);
-        };
-        switch (change.kind) {
-        case TextDocument::Change::Reset: {
-            std::vector<std::string> lines;
-            lines.reserve(plain.lineCount());
-            for (std::size_t i = 0; i < plain.lineCount(); ++i)
-                lines.push_back(decoded(i));
-            view.plainViewReset(lines);
-            break;
-        }
-        case TextDocument::Change::Inserted:
-            view.plainViewInsertLine(change.index, decoded(change.index));
-            break;
-        case TextDocument::Change::Removed:
-            view.plainViewRemoveLine(change.index);
-            break;
-        case TextDocument::Change::Replaced:
-            view.plainViewReplaceLine(change.index, decoded(change.index));
-            break;
+    m_documents.PlainDocument.setObserver(
+        [this](const TextDocument::Change& change) { mirrorPlainChange(change); });
+}
+
+std::string MainController::composeTextLine(const std::string& text, bool custom)
+{
+    const std::string pieces = m_ports.codec.encode(
+        std::string(kDefaultStylePart1) + std::string(kDefaultStylePart2), m_documents.codePage);
+    return vantor::composeTextLine(pieces, {}, text, custom);
+}
+
+// The plain view mirrors the plain document line by line.
+void MainController::mirrorPlainChange(const TextDocument::Change& change)
+{
+    MainView& view = m_ports.view;
+    const TextDocument& plain = m_documents.PlainDocument;
+    const auto decoded
+        = [&](std::size_t index) { return m_ports.codec.decode(plain.line(index), m_documents.codePage); };
+    switch (change.kind) {
+    case TextDocument::Change::Reset:
+        refreshPlainView();
+        break;
+    case TextDocument::Change::Inserted:
+        view.plainViewInsertLine(change.index, decoded(change.index));
+        break;
+    case TextDocument::Change::Removed:
+        view.plainViewRemoveLine(change.index);
+        break;
+    case TextDocument::Change::Replaced:
+        view.plainViewReplaceLine(change.index, decoded(change.index));
+        break;
+    }
+}
+
+void MainController::refreshPlainView()
+{
+    const TextDocument& plain = m_documents.PlainDocument;
+    std::vector<std::string> lines;
+    lines.reserve(plain.lineCount());
+    for (std::size_t i = 0; i < plain.lineCount(); ++i)
+        lines.push_back(m_ports.codec.decode(plain.line(i), m_documents.codePage));
+    m_ports.view.plainViewReset(lines);
+}
+
+bool MainController::UserRichEditKeyDown(int key, bool keyUp)
+{
+    bool discard = false;
+    action([&] { discard = m_editMode.UserRichEditKeyDown(key, keyUp); });
+    return discard;
+}
+
+void MainController::UserRichEditMouseDown()
+{
+    action([&] { m_editMode.UserRichEditMouseDown(); });
+}
+
+void MainController::PlainLineEdited(std::size_t index, const std::string& text)
+{
+    action([&] {
+        try {
+            m_editMode.PlainLineEdited(index, text);
+        } catch (...) {
+            if (index < m_documents.PlainDocument.lineCount())
+                m_ports.view.plainViewReplaceLine(
+                    index, m_ports.codec.decode(m_documents.PlainDocument.line(index), m_documents.codePage));
+            throw;
         }
     });
 }

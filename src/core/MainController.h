@@ -58,12 +58,22 @@ public:
     void EditButtonClick();
     void ContinueButtonClick();
     void HotKeyPressed(HotKey key);
+    // The plain view's key filter, for key-down and key-up: true when the key must be discarded.
+    bool UserRichEditKeyDown(int key, bool keyUp);
+    void UserRichEditMouseDown();
+    // The user changed line `index` of the plain view to `text` (UTF-8). When the change is refused (a
+    // character the file's code page cannot hold), the view gets the line back and the error propagates.
+    void PlainLineEdited(std::size_t index, const std::string& text);
+    // Shows the plain document in the plain view again, whole; for a view that lost step with it.
+    void refreshPlainView();
 
     // Keys whose registration the platform refused at FormCreate, in registration order.
     const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
 
 private:
     template <typename Handler> void action(Handler&& handler);
+    std::string composeTextLine(const std::string& text, bool custom);
+    void mirrorPlainChange(const TextDocument::Change& change);
 
     MainPorts m_ports;
     CaptureSession m_session;
