@@ -3,16 +3,20 @@
 #include "Fonts.h"
 #include "MainController.h"
 #include "MpvPlayer.h"
+#include "PlainTextView.h"
 #include "ports/Dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 
 namespace vantor {
 
@@ -47,10 +51,12 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-// The three hidden or read-only text holders: plain text only, both scroll bars always, no wrapping.
-QPlainTextEdit* makeTextHolder(QWidget* parent, const char* name, const QFont& font)
+// The text holders: plain text only, both scroll bars always, no wrapping.
+QPlainTextEdit* makeTextHolder(
+    QWidget* parent, const char* name, const QFont& font, QPlainTextEdit* edit = nullptr)
 {
-    auto* edit = new QPlainTextEdit(parent);
+    if (!edit)
+        edit = new QPlainTextEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setFont(font);
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -189,6 +195,7 @@ void TForm1::buildControls()
     inputEdit->setFont(designFont(kSansSerif, 16));
     inputEdit->setToolTip(QStringLiteral("回车结束本句并自动保存"));
     inputEdit->setGeometry(419, 135, 279, 28);
+    inputEdit->installEventFilter(this);
 
     auto* panel3 = makePanel(p, "Panel3");
     panel3->setGeometry(419, 172, 282, 260);
@@ -217,8 +224,12 @@ void TForm1::buildControls()
     tempRichEdit->setGeometry(419, 186, 284, 230);
     tempRichEdit->setFocusPolicy(Qt::NoFocus);
     tempRichEdit->hide();
-    auto* userRichEdit = makeTextHolder(p, "UserRichEdit", designFont(QStringLiteral("宋体"), 16));
+    auto* userRichEdit
+        = makeTextHolder(p, "UserRichEdit", designFont(QStringLiteral("宋体"), 16), new PlainTextView(p));
     userRichEdit->setGeometry(419, 186, 284, 230);
+    // The documents are the only history; an undo inside the view would bypass them.
+    userRichEdit->setUndoRedoEnabled(false);
+    userRichEdit->installEventFilter(this);
     userRichEdit->setToolTip(QStringLiteral("修改后自动保存"));
     userRichEdit->hide();
     // The plain view keeps its selection visible without the focus.
@@ -245,6 +256,7 @@ void TForm1::buildControls()
     m_controls = {
         { Control::Label1, label1 },
         { Control::Label2, label2 },
+        { Control::Label3, label3 },
         { Control::Edit1, edit1 },
         { Control::Edit2, edit2 },
         { Control::InputEdit, inputEdit },
@@ -259,9 +271,203 @@ void TForm1::buildControls()
     };
 }
 
+template <typename Handler> void TForm1::forward(Handler handler)
+{
+    if (m_controller)
+        guarded([this, handler] { (m_controller->*handler)(); });
+}
+
 void TForm1::attach(MainController& controller)
 {
     m_controller = &controller;
+    const auto button
+        = [this](Control control) { return qobject_cast<QPushButton*>(m_controls.at(control)); };
+    connect(button(Control::OpenButton), &QPushButton::clicked, this,
+        [this] { forward(&MainController::OpenButtonClick); });
+    connect(button(Control::StartTimeButton), &QPushButton::clicked, this,
+        [this] { forward(&MainController::StartTimeButtonClick); });
+    connect(button(Control::EndTimeButton), &QPushButton::clicked, this,
+        [this] { forward(&MainController::EndTimeButtonClick); });
+    connect(button(Control::EditButton), &QPushButton::clicked, this,
+        [this] { forward(&MainController::EditButtonClick); });
+    connect(button(Control::ContinueButton), &QPushButton::clicked, this,
+        [this] { forward(&MainController::ContinueButtonClick); });
+    auto* plain = static_cast<PlainTextView*>(plainView());
+    connect(plain, &PlainTextView::mouseButtonChanged, this,
+        [this] { forward(&MainController::UserRichEditMouseDown); });
+    connect(plain->document(), &QTextDocument::contentsChange, this, &TForm1::onPlainContentsChange);
+}
+
+void TForm1::onPlainContentsChange(int position, int, int)
+{
+    if (m_mirroring || !m_controller)
+        return;
+    QTextDocument* document = plainView()->document();
+    const std::size_t blocks = static_cast<std::size_t>(document->blockCount());
+    if (blocks != std::max<std::size_t>(1, m_plainLineCount)) {
+        // An edit that changed the line structure slipped past the guards: show the document again
+        // rather than let the view and the documents fall out of line.
+        QTimer::singleShot(0, this, [this] { guarded([this] { m_controller->refreshPlainView(); }); });
+        return;
+    }
+    if (m_plainLineCount == 0)
+        return;
+    const QTextBlock block = document->findBlock(position);
+    const auto index = static_cast<std::size_t>(block.blockNumber());
+    const std::string text = block.text().toStdString();
+    guarded([this, index, &text] { m_controller->PlainLineEdited(index, text); });
+}
+
+namespace {
+
+// The key codes the plain view's filter knows.
+int filterKeyCode(const QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Backspace)
+        return kBackspaceKey;
+    if (event->key() == Qt::Key_Delete)
+        return kDeleteKey;
+    return event->key() & 0xFFFF;
+}
+
+// True for a key that would change the text under a selection.
+bool editsText(const QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)
+        || event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Backspace
+        || event->key() == Qt::Key_Delete)
+        return true;
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+} // namespace
+
+bool TForm1::plainKeyEvent(QKeyEvent* event, bool keyUp)
+{
+    if (!m_controller)
+        return false;
+    if (!keyUp) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            return true; // the plain view takes no line break from Enter
+        const QTextCursor cursor = plainView()->textCursor();
+        const QTextDocument* document = plainView()->document();
+        if (cursor.hasSelection() && editsText(event)
+            && document->findBlock(cursor.selectionStart()) != document->findBlock(cursor.selectionEnd()))
+            return true; // an edit across lines would break the line structure
+    }
+    bool discard = false;
+    guarded([&] { discard = m_controller->UserRichEditKeyDown(filterKeyCode(event), keyUp); });
+    return discard;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool press = event->type() == QEvent::KeyPress;
+    const bool release = event->type() == QEvent::KeyRelease;
+    if (!press && !release)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_controls.at(Control::UserRichEdit))
+        return plainKeyEvent(key, release);
+    if (watched == m_controls.at(Control::InputEdit) && press && m_controller
+        && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        // The key goes on to the field's own handling afterwards.
+        guarded([this] { m_controller->InputEditKeyDown(kEnterKey); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QPlainTextEdit* TForm1::plainView() const
+{
+    return static_cast<QPlainTextEdit*>(m_controls.at(Control::UserRichEdit));
+}
+
+void TForm1::plainViewReset(const std::vector<std::string>& lines)
+{
+    const MirrorGuard guard(m_mirroring);
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(lines.size()));
+    for (const auto& line : lines)
+        texts.push_back(QString::fromStdString(line));
+    plainView()->setPlainText(texts.join(QLatin1Char('\n')));
+    m_plainLineCount = lines.size();
+}
+
+void TForm1::plainViewInsertLine(std::size_t index, const std::string& line)
+{
+    const MirrorGuard guard(m_mirroring);
+    QTextDocument* document = plainView()->document();
+    QTextCursor cursor(document);
+    const QString text = QString::fromStdString(line);
+    if (m_plainLineCount == 0) {
+        cursor.insertText(text);
+    } else if (index >= m_plainLineCount) {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QLatin1Char('\n') + text);
+    } else {
+        cursor.setPosition(document->findBlockByNumber(static_cast<int>(index)).position());
+        cursor.insertText(text + QLatin1Char('\n'));
+    }
+    ++m_plainLineCount;
+}
+
+void TForm1::plainViewRemoveLine(std::size_t index)
+{
+    const MirrorGuard guard(m_mirroring);
+    QTextDocument* document = plainView()->document();
+    const QTextBlock block = document->findBlockByNumber(static_cast<int>(index));
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(document);
+    if (m_plainLineCount <= 1) {
+        cursor.select(QTextCursor::Document);
+    } else if (index + 1 >= m_plainLineCount) {
+        cursor.setPosition(block.previous().position() + block.previous().length() - 1);
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+    } else {
+        cursor.setPosition(block.position());
+        cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+    }
+    cursor.removeSelectedText();
+    --m_plainLineCount;
+}
+
+void TForm1::plainViewReplaceLine(std::size_t index, const std::string& line)
+{
+    const MirrorGuard guard(m_mirroring);
+    const QTextBlock block = plainView()->document()->findBlockByNumber(static_cast<int>(index));
+    if (!block.isValid())
+        return;
+    const QString text = QString::fromStdString(line);
+    if (block.text() == text)
+        return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+void TForm1::plainCaretToEnd()
+{
+    QTextCursor cursor = plainView()->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    plainView()->setTextCursor(cursor);
+}
+
+int TForm1::plainSelectionStartLine() const
+{
+    const QTextCursor cursor = plainView()->textCursor();
+    return plainView()->document()->findBlock(cursor.selectionStart()).blockNumber();
+}
+
+int TForm1::plainCaretColumn() const
+{
+    return plainView()->textCursor().positionInBlock();
+}
+
+void TForm1::setPlainReadOnly(bool readOnly)
+{
+    plainView()->setReadOnly(readOnly);
 }
 
 QWidget* TForm1::control(Control control) const
@@ -382,7 +588,10 @@ void TForm1::closeEvent(QCloseEvent* event)
     m_timer1.stop();
     if (!m_released) {
         m_released = true;
-        m_player.release();
+        if (m_controller)
+            guarded([this] { m_controller->FormClose(); });
+        else
+            m_player.release();
     }
     event->accept();
 }

@@ -9,6 +9,7 @@
 #include <map>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -41,6 +42,14 @@ public:
     void setFocus(Control control) override;
     int videoPanelWidth() const override;
     int videoPanelHeight() const override;
+    void plainViewReset(const std::vector<std::string>& lines) override;
+    void plainViewInsertLine(std::size_t index, const std::string& line) override;
+    void plainViewRemoveLine(std::size_t index) override;
+    void plainViewReplaceLine(std::size_t index, const std::string& line) override;
+    void plainCaretToEnd() override;
+    int plainSelectionStartLine() const override;
+    int plainCaretColumn() const override;
+    void setPlainReadOnly(bool readOnly) override;
 
     QTimer& timer1() { return m_timer1; }
     QWidget* control(Control control) const;
@@ -49,6 +58,7 @@ public:
     static const QStringList& helpLines();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +67,25 @@ private:
     void buildControls();
     void guarded(const std::function<void()>& handler);
     void onTimer();
+    void onPlainContentsChange(int position, int removed, int added);
+    // The plain view's keys: true when the key is discarded before the view sees it.
+    bool plainKeyEvent(QKeyEvent* event, bool keyUp);
+    // Set while the window itself changes the plain view to mirror the plain document.
+    struct MirrorGuard {
+        explicit MirrorGuard(bool& flag)
+            : m_flag(flag)
+            , m_previous(flag)
+        {
+            m_flag = true;
+        }
+        ~MirrorGuard() { m_flag = m_previous; }
+        bool& m_flag;
+        bool m_previous;
+    };
+    bool m_mirroring = false;
+    QPlainTextEdit* plainView() const;
+    // Runs a core handler behind a button or key.
+    template <typename Handler> void forward(Handler handler);
 
     MpvPlayer& m_player;
     Dialogs& m_dialogs;
@@ -69,6 +98,8 @@ private:
     bool m_shownOnce = false;
     bool m_released = false;
     std::string m_lastTickError;
+    // Lines of the plain document; the view always holds at least one (empty) block.
+    std::size_t m_plainLineCount = 0;
 };
 
 } // namespace vantor
