@@ -1,0 +1,205 @@
+#include "FakeDialogs.h"
+#include "MainController.h"
+#include "MpvPlayer.h"
+#include "PosixFileSystem.h"
+#include "QtTextCodec.h"
+#include "ShortcutHotKeyService.h"
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vantor {
+namespace {
+
+// The real window with the real player, files and codec; the dialogs answer as the test says.
+class MainWindowTest : public ::testing::Test {
+protected:
+    MpvPlayer player { MpvPlayer::Options { "null" } };
+    test::FakeDialogs dialogs;
+    PosixFileSystem files;
+    QtTextCodec codec;
+    TForm1 form { player, dialogs };
+    ShortcutHotKeyService hotKeys { form };
+    MainController controller { { form, player, dialogs, files, codec, hotKeys } };
+    QTemporaryDir folder;
+
+    void SetUp() override
+    {
+        form.attach(controller);
+        controller.FormCreate();
+        form.show();
+    }
+    void TearDown() override { form.close(); }
+
+    template <typename T = QWidget> T* find(const char* name)
+    {
+        auto* widget = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+
+    static QByteArray readAll(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+};
+
+struct Placement {
+    const char* name;
+    QRect geometry;
+    const char* text;
+};
+
+TEST_F(MainWindowTest, EveryControlStandsAtItsPlaceWithItsText)
+{
+    const Placement placements[] = {
+        { "Label4", { 419, 12, 75, 16 }, "当前位置：  " },
+        { "Panel2", { 32, 107, 355, 310 }, nullptr },
+        { "Edit1", { 419, 40, 136, 28 }, "" },
+        { "Edit2", { 563, 40, 136, 28 }, "" },
+        { "StartTimeButton", { 419, 76, 136, 38 }, "[F9]本句起始时间" },
+        { "EndTimeButton", { 563, 76, 136, 38 }, "[F10]本句终止时间" },
+        { "OpenButton", { 32, 63, 99, 38 }, "打开视频[&O]" },
+        { "InputEdit", { 419, 135, 279, 28 }, "" },
+        { "Panel3", { 419, 172, 282, 260 }, nullptr },
+        { "Memo1", { 5, 3, 270, 241 }, nullptr },
+        { "BitBtn1", { 144, 63, 99, 38 }, "字体设置[&F]" },
+        { "Memo2", { 334, 392, 51, 73 }, nullptr },
+        { "TempRichEdit", { 419, 186, 284, 230 }, nullptr },
+        { "UserRichEdit", { 419, 186, 284, 230 }, nullptr },
+        { "EditButton", { 419, 434, 136, 38 }, "[F7]修改" },
+        { "ContinueButton", { 563, 434, 136, 38 }, "[F8]继续" },
+    };
+    for (const auto& p : placements) {
+        QWidget* widget = find(p.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), p.geometry) << p.name;
+        if (!p.text)
+            continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* button = qobject_cast<QPushButton*>(widget))
+            text = button->text();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            text = edit->text();
+        EXPECT_EQ(text.toStdString(), p.text) << p.name;
+    }
+    const QPoint labelPositions[][1] = { { { 502, 11 } }, { { 33, 432 } }, { { 17, 480 } }, { { 34, 6 } },
+        { { 351, 92 } }, { { 106, 16 } }, { { 207, 15 } } };
+    const char* labels[] = { "Label1", "Label2", "Label3", "Label5", "Label6", "Label7", "Label8" };
+    for (std::size_t i = 0; i < std::size(labels); ++i)
+        EXPECT_EQ(find(labels[i])->pos(), labelPositions[i][0]) << labels[i];
+    EXPECT_EQ(find<QLabel>("Label5")->text().toStdString(), "Vantor  ");
+    EXPECT_EQ(find<QLabel>("Label6")->text().toStdString(), "F9播放   ");
+    EXPECT_EQ(find<QLabel>("Label7")->text().toStdString(), "快速字幕制作 ");
+    EXPECT_EQ(find<QLabel>("Label8")->text().toStdString(), "V 7.0  ");
+    EXPECT_EQ(find("WP")->parentWidget(), find("Panel2"));
+    EXPECT_EQ(find("EditButton")->parentWidget(), &form);
+}
+
+TEST_F(MainWindowTest, WindowHasItsTitleSizeAndNoMaximiseButton)
+{
+    EXPECT_EQ(form.windowTitle().toStdString(), "SRT外挂字幕制作(免费)");
+    EXPECT_EQ(form.size(), QSize(728, 504));
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(find<QPushButton>("StartTimeButton")->toolTip().toStdString(), "[F9]键 起始时间");
+    EXPECT_EQ(find<QLineEdit>("InputEdit")->toolTip().toStdString(), "回车结束本句并自动保存");
+    EXPECT_EQ(find("UserRichEdit")->toolTip().toStdString(), "修改后自动保存");
+    EXPECT_TRUE(find("UserRichEdit")->isHidden());
+    EXPECT_TRUE(find("Memo2")->isHidden());
+    EXPECT_TRUE(find("TempRichEdit")->isHidden());
+    EXPECT_EQ(form.timer1().interval(), 1);
+    EXPECT_TRUE(form.timer1().isActive());
+}
+
+TEST_F(MainWindowTest, HelpTextIsShownLineForLineAndCannotBeFocused)
+{
+    auto* memo = find<QPlainTextEdit>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 18);
+    EXPECT_EQ(lines[0].toStdString(), "                 说 明");
+    EXPECT_EQ(lines[11].toStdString(), "   带字体格式SRT文件。 ");
+    EXPECT_EQ(lines[16].toStdString(), "   字体需要去掉pos()\\即可，缺省字体不");
+    EXPECT_EQ(lines[17].toStdString(), "   需删除pos()\\。");
+    EXPECT_FALSE(memo->isEnabled());
+}
+
+TEST_F(MainWindowTest, ResizingKeepsThePictureCoveringItsPanel)
+{
+    form.resize(900, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(find("WP")->geometry(), QRect(0, 0, 355, 310));
+    EXPECT_EQ(find("StartTimeButton")->geometry(), QRect(419, 76, 136, 38));
+}
+
+// Typing in the plain view writes both files at each keystroke, and the documents stay in line.
+TEST_F(MainWindowTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
+{
+    ASSERT_TRUE(folder.isValid());
+    const QByteArray block = QByteArray("{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+    QFile formatted(path("clip.srt"));
+    ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
+    formatted.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello</b>\r\n\r\n");
+    formatted.close();
+    QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+    dialogs.fileToOpen = path("clip.mp4").toStdString();
+    dialogs.answerYes = true;
+    QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
+
+    auto* plain = find<QPlainTextEdit>("UserRichEdit");
+    ASSERT_FALSE(plain->isHidden());
+    EXPECT_EQ(plain->toPlainText().toStdString(), "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    plain->setFocus();
+    QTextCursor cursor(plain->document()->findBlockByNumber(2));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    plain->setTextCursor(cursor);
+
+    QTest::keyClicks(plain, "!?");
+    EXPECT_EQ(readAll(path("NoFormatclip.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello!?\r\n\r\n");
+    EXPECT_EQ(
+        readAll(path("clip.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?</b>\r\n\r\n");
+
+    // Delete at the end of a line and Enter change nothing.
+    QTest::keyClick(plain, Qt::Key_Delete);
+    QTest::keyClick(plain, Qt::Key_Return);
+    EXPECT_EQ(plain->document()->blockCount(), 4);
+
+    // Pasted line breaks become blanks.
+    QApplication::clipboard()->setText(QStringLiteral("a\nb"));
+    QTest::keyClick(plain, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(plain->document()->blockCount(), 4);
+    EXPECT_EQ(readAll(path("NoFormatclip.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello!?a b\r\n\r\n");
+
+    // A selection across lines is not deleted.
+    cursor.setPosition(0);
+    cursor.setPosition(plain->document()->findBlockByNumber(2).position() + 2, QTextCursor::KeepAnchor);
+    plain->setTextCursor(cursor);
+    QTest::keyClick(plain, Qt::Key_Backspace);
+    EXPECT_EQ(plain->document()->blockCount(), 4);
+    EXPECT_EQ(controller.documents().PlainDocument.lineCount(),
+        controller.documents().FormattedDocument.lineCount());
+    EXPECT_EQ(readAll(path("clip.srt")),
+        "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?a b</b>\r\n\r\n");
+}
+
+} // namespace
+} // namespace vantor
