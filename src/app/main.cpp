@@ -1,11 +1,17 @@
 // Vantor: timing SRT subtitles for a video from the keyboard.
 #include "Fonts.h"
+#include "HotKeyServiceFactory.h"
+#include "IniSettingsStore.h"
 #include "MainController.h"
 #include "MpvPlayer.h"
+#include "PosixFileSystem.h"
 #include "QtDialogs.h"
+#include "QtTextCodec.h"
+#include "TFontOptionForm.h"
 #include "TForm1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <clocale>
@@ -53,6 +59,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantor"));
     QApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vantor.Vantor"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantor")));
     // libmpv needs "." as the decimal point for the whole life of the process.
     std::setlocale(LC_NUMERIC, "C");
     vantor::installFontSubstitutions();
@@ -60,15 +68,20 @@ int main(int argc, char* argv[])
     try {
         vantor::MpvPlayer player;
         vantor::QtDialogs dialogs;
+        vantor::PosixFileSystem files;
+        vantor::QtTextCodec codec;
         vantor::TForm1 form(player, dialogs);
         dialogs.setParent(&form);
-        vantor::MainController controller(form, player, dialogs);
+        const auto hotKeys = vantor::makeHotKeyService(form);
+        vantor::IniSettingsStore settings(vantor::IniSettingsStore::defaultFolder());
+        vantor::TFontOptionFormFactory fontViews(dialogs);
+        vantor::MainController controller(
+            { form, player, dialogs, files, codec, *hotKeys, settings, fontViews });
         form.attach(controller);
+        controller.FormCreate();
         form.show();
-        if (!video.empty()) {
-            player.setUrl(video);
-            player.stop();
-        }
+        if (!video.empty())
+            controller.OpenVideo(video);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(

@@ -1,7 +1,5 @@
 #include "MainController.h"
 
-#include "style/StyleTags.h"
-
 namespace vantor {
 
 namespace {
@@ -25,6 +23,7 @@ std::string keyLabel(HotKey key)
 
 MainController::MainController(MainPorts ports)
     : m_ports(ports)
+    , m_fontDialogs(ports.fontViews, ports.settings, m_documents, m_session, ports.codec)
     , m_clock(m_session, ports.view, ports.player)
     , m_fileSet(m_session, m_documents, ports.view, ports.player, ports.dialogs, ports.files, ports.codec)
     , m_cycle(m_session, m_documents, m_fileSet, m_clock, ports.view, ports.player, ports.codec,
@@ -32,9 +31,11 @@ MainController::MainController(MainPorts ports)
     , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player, ports.codec,
           { [this](const std::string& text, bool custom) { return composeTextLine(text, custom); },
               [this] {
-                  const TextDocument& formatted = m_documents.FormattedDocument;
-                  if (!mayBeCustomStyled(formatted.lineCount() > 2 ? formatted.line(2) : std::string()))
-                      m_session.CustomStyle = false;
+                  FontOptions& dialog = m_fontDialogs.current();
+                  dialog.LoadStyleIntoDialog();
+                  // On a default-styled document the pieces stay the default ones.
+                  if (m_session.CustomStyle)
+                      dialog.BuildCustomStyleFromControls();
               } })
 {
     m_documents.PlainDocument.setObserver(
@@ -43,14 +44,17 @@ MainController::MainController(MainPorts ports)
 
 std::string MainController::composeTextLine(const std::string& text, bool custom)
 {
-    const std::string pieces = m_ports.codec.encode(
-        std::string(kDefaultStylePart1) + std::string(kDefaultStylePart2), m_documents.codePage);
-    return vantor::composeTextLine(pieces, {}, text, custom);
+    return m_fontDialogs.current().ComposeTextLine(text, custom);
 }
 
 // The plain view mirrors the plain document line by line.
 void MainController::mirrorPlainChange(const TextDocument::Change& change)
 {
+    // A load rewrites the plain document several times; the view is filled once, when the action ends.
+    if (m_session.Loading || m_plainViewStale) {
+        m_plainViewStale = true;
+        return;
+    }
     MainView& view = m_ports.view;
     const TextDocument& plain = m_documents.PlainDocument;
     const auto decoded
@@ -122,8 +126,16 @@ template <typename Handler> void MainController::action(Handler&& handler)
         }
         ~Depth()
         {
-            if (--self.m_actionDepth == 0)
-                self.m_fileSet.flushSaves();
+            if (--self.m_actionDepth != 0)
+                return;
+            if (self.m_plainViewStale) {
+                // Only a load leaves the view stale, and a load ends in edit mode with the caret at the end.
+                self.m_plainViewStale = false;
+                self.refreshPlainView();
+                if (self.m_session.EditMode)
+                    self.m_ports.view.plainCaretToEnd();
+            }
+            self.m_fileSet.flushSaves();
         }
     } depth(*this);
     handler();
@@ -154,6 +166,7 @@ void MainController::FormShow()
     m_session.ResumePending = false;
     m_session.EditMode = false;
     m_session.CustomStyle = false;
+    action([&] { m_fontDialogs.StyleStartUp(); });
 }
 
 void MainController::FormResize()
@@ -209,6 +222,11 @@ void MainController::EditButtonClick()
 void MainController::ContinueButtonClick()
 {
     action([&] { m_editMode.ContinueButtonClick(); });
+}
+
+void MainController::BitBtn1Click()
+{
+    action([&] { m_fontDialogs.BitBtn1Click(); });
 }
 
 void MainController::HotKeyPressed(HotKey key)

@@ -13,6 +13,8 @@
 #include "ports/MediaPlayer.h"
 #include "ports/SettingsStore.h"
 #include "ports/TextCodec.h"
+#include "style/FontDialogStack.h"
+#include "style/FontOptionView.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +29,8 @@ struct MainPorts {
     FileSystem& files;
     TextCodec& codec;
     HotKeyService& hotKeys;
+    SettingsStore& settings;
+    FontOptionViewFactory& fontViews;
 };
 
 // The main window's behaviour. The window's slots forward each event to the handler of the same name.
@@ -41,6 +45,7 @@ public:
     const CaptureSession& session() const { return m_session; }
     SubtitleDocuments& documents() { return m_documents; }
     SubtitleFileSet& fileSet() { return m_fileSet; }
+    FontDialogStack& fontDialogs() { return m_fontDialogs; }
 
     void FormCreate();
     void FormShow();
@@ -58,6 +63,7 @@ public:
     void EditButtonClick();
     void ContinueButtonClick();
     void HotKeyPressed(HotKey key);
+    void BitBtn1Click();
     // The plain view's key filter, for key-down and key-up: true when the key must be discarded.
     bool UserRichEditKeyDown(int key, bool keyUp);
     void UserRichEditMouseDown();
@@ -78,6 +84,7 @@ private:
     MainPorts m_ports;
     CaptureSession m_session;
     SubtitleDocuments m_documents;
+    FontDialogStack m_fontDialogs;
     CaptureClock m_clock;
     SubtitleFileSet m_fileSet;
     CaptureCycle m_cycle;
@@ -85,6 +92,8 @@ private:
     std::vector<HotKey> m_refusedHotKeys;
     std::vector<HotKey> m_registeredHotKeys;
     int m_actionDepth = 0;
+    // The plain view lags behind the plain document until the current action ends.
+    bool m_plainViewStale = false;
 };
 
 } // namespace vantor

@@ -83,19 +83,28 @@ std::string replaceAllBytes(
     if (pattern.empty())
         return std::string(text);
     std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text.compare(i, pattern.size(), pattern) == 0) {
-            out.append(replacement);
-            i += pattern.size();
+    std::size_t copied = 0; // text before this is in `out`
+    std::size_t frame = 0; // a character start at or before the next candidate
+    std::size_t from = 0; // where the next search begins
+    while (true) {
+        const std::size_t match = text.find(pattern, from);
+        if (match == std::string_view::npos)
+            break;
+        while (frame < match)
+            frame += characterLength(text, frame, codePage);
+        if (frame != match) {
+            // The candidate starts inside a multi-byte character: not a match.
+            from = match + 1;
             continue;
         }
-        // Copy one whole character, so that the next match test is always at a character start.
-        const std::size_t length = characterLength(text, i, codePage);
-        out.append(text.substr(i, length));
-        i += length;
+        if (out.empty())
+            out.reserve(text.size());
+        out.append(text.substr(copied, match - copied)).append(replacement);
+        copied = frame = from = match + pattern.size();
     }
+    if (copied == 0)
+        return std::string(text);
+    out.append(text.substr(copied));
     return out;
 }
 

@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 
 struct mpv_handle;
 struct mpv_event;
@@ -35,8 +37,9 @@ public:
     ~MpvPlayer() override;
 
     // Makes the video surface inside `parent`: OpenGL on a hardware-accelerated display, libmpv's
-    // software renderer on the offscreen and minimal platforms and on software OpenGL (llvmpipe), where
-    // it costs a fraction of the CPU. VANTOR_VIDEO_OUTPUT=gl|sw overrides the choice.
+    // software renderer on the offscreen and minimal platforms, without a GPU device and on software
+    // OpenGL (llvmpipe), where it costs a fraction of the CPU. VANTOR_VIDEO_OUTPUT=gl|sw overrides the
+    // choice.
     QWidget* createVideoSurface(QWidget* parent);
     // Which renderer the surface uses: "gl", "sw", or "" before the surface exists.
     std::string renderer() const;
@@ -54,7 +57,7 @@ public:
     void release() override;
 
     // Handles every event mpv has queued. Called from the wakeup callback (queued to this thread) and at
-    // each tick of the main window's timer.
+    // each tick of the main window's timer; returns at once when mpv has signalled nothing new.
     void drainEvents();
 
     // True once the opened file is loaded and its duration known.
@@ -67,6 +70,7 @@ signals:
     void fileLoaded(bool ok);
 
 private:
+    const mpv_event* nextEvent();
     void handleEvent(const mpv_event& event);
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
@@ -89,7 +93,17 @@ private:
     bool m_seekReplied = false;
     std::uint64_t m_latestSeekId = 0;
     std::uint64_t m_seeksIssued = 0;
+    // Pause writes are answered asynchronously too; until the latest is answered, reports of the pause
+    // property may be older than it.
+    bool m_pauseWritePending = false;
+    std::uint64_t m_latestPauseWriteId = 0;
+    std::uint64_t m_replyCounter = 0;
     std::optional<double> m_deferredSeek;
+    // Set by libmpv's wakeup callback (on an mpv thread), cleared by drainEvents on the GUI thread.
+    std::atomic<bool> m_wakeupPending { true };
+    // Set on the GUI thread around nextEvent()'s own mpv_wakeup, whose callback runs on that thread.
+    std::atomic<bool> m_ownWakeup { false };
+    std::thread::id m_guiThread;
 };
 
 } // namespace vantor

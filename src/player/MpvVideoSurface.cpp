@@ -1,5 +1,7 @@
 #include "MpvVideoSurface.h"
 
+#include "VantorError.h"
+
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QPainter>
@@ -8,7 +10,7 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
-#include <stdexcept>
+#include <string>
 
 namespace vantor {
 
@@ -56,8 +58,14 @@ void MpvGlSurface::initializeGL()
         { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (mpv_render_context_create(&m_context, m_mpv, params) < 0)
-        throw std::runtime_error("mpv: the OpenGL render context could not be created");
+    // Called from Qt's paint handling, where an exception would end the program: the player's status
+    // tells instead, and the panel stays black.
+    const int result = mpv_render_context_create(&m_context, m_mpv, params);
+    if (result < 0) {
+        m_context = nullptr;
+        m_renderError = std::string("OpenGL: ") + mpv_error_string(result);
+        return;
+    }
     mpv_render_context_set_update_callback(m_context, &MpvGlSurface::onUpdate, this);
 }
 
@@ -102,8 +110,8 @@ MpvSoftwareSurface::MpvSoftwareSurface(mpv_handle* mpv, QWidget* parent)
         { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (mpv_render_context_create(&m_context, m_mpv, params) < 0)
-        throw std::runtime_error("mpv: the software render context could not be created");
+    if (const int result = mpv_render_context_create(&m_context, m_mpv, params); result < 0)
+        throw Error(std::string("mpv: the video renderer could not start: ") + mpv_error_string(result));
     mpv_render_context_set_update_callback(m_context, &MpvSoftwareSurface::onUpdate, this);
 }
 

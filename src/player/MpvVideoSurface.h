@@ -4,6 +4,8 @@
 #include <QOpenGLWidget>
 #include <QWidget>
 
+#include <string>
+
 struct mpv_handle;
 struct mpv_render_context;
 
@@ -18,9 +20,13 @@ public:
     virtual QWidget* widget() = 0;
     // Frames rendered so far (tests and the screenshot tool wait for the first picture with it).
     int framesRendered() const { return m_framesRendered; }
+    // Why the surface shows no picture, when its renderer could not start after the window was shown;
+    // empty otherwise.
+    const std::string& renderError() const { return m_renderError; }
 
 protected:
     int m_framesRendered = 0;
+    std::string m_renderError;
 };
 
 // OpenGL rendering inside a QOpenGLWidget (MPV_RENDER_API_TYPE_OPENGL).

@@ -288,6 +288,8 @@ void TForm1::attach(MainController& controller)
         [this] { forward(&MainController::StartTimeButtonClick); });
     connect(button(Control::EndTimeButton), &QPushButton::clicked, this,
         [this] { forward(&MainController::EndTimeButtonClick); });
+    connect(button(Control::BitBtn1), &QPushButton::clicked, this,
+        [this] { forward(&MainController::BitBtn1Click); });
     connect(button(Control::EditButton), &QPushButton::clicked, this,
         [this] { forward(&MainController::EditButtonClick); });
     connect(button(Control::ContinueButton), &QPushButton::clicked, this,

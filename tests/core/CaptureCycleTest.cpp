@@ -236,7 +236,9 @@ TEST(HotKeyRefusal, ATakenKeyIsReportedOnceAndTheOthersStillWork)
     IconvCodec codec;
     FakeHotKeyService hotKeys;
     hotKeys.markTaken(HotKey::F9);
-    MainController controller({ view, player, dialogs, files, codec, hotKeys });
+    FakeSettingsStore settings;
+    FakeFontOptionViewFactory fontViews;
+    MainController controller({ view, player, dialogs, files, codec, hotKeys, settings, fontViews });
     controller.FormCreate();
     EXPECT_EQ(controller.refusedHotKeys(), std::vector<HotKey> { HotKey::F9 });
     EXPECT_NE(view.texts[Control::Label3].find("F9"), std::string::npos);

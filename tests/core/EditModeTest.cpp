@@ -194,7 +194,10 @@ TEST_F(EditModeTest, F8AfterLoadingResumesAtTheLastEnd)
     FakeDialogs freshDialogs;
     MemoryFiles freshFiles;
     FakeHotKeyService freshKeys;
-    MainController fresh({ freshView, freshPlayer, freshDialogs, freshFiles, codec, freshKeys });
+    FakeSettingsStore freshSettings;
+    FakeFontOptionViewFactory freshFontViews;
+    MainController fresh({ freshView, freshPlayer, freshDialogs, freshFiles, codec, freshKeys, freshSettings,
+        freshFontViews });
     fresh.FormCreate();
     fresh.FormShow();
     freshFiles.files[kFormatted] = entryText(1, "00:01:05,000 --> 00:01:10,000", "x");
@@ -219,7 +222,9 @@ TEST(EditModeBeforeAnyEntry, F8TakesTheStartFromThePositionLabel)
     MemoryFiles files;
     IconvCodec codec;
     FakeHotKeyService keys;
-    MainController controller({ view, player, dialogs, files, codec, keys });
+    FakeSettingsStore settings;
+    FakeFontOptionViewFactory fontViews;
+    MainController controller({ view, player, dialogs, files, codec, keys, settings, fontViews });
     controller.FormCreate();
     controller.FormShow();
     view.texts[Control::Label1] = "00:00:12,340";
@@ -237,7 +242,9 @@ TEST(EditModeEmpty, F7WithAnEmptyDocumentShowsTheEmptyViewAndPauses)
     MemoryFiles files;
     IconvCodec codec;
     FakeHotKeyService keys;
-    MainController controller({ view, player, dialogs, files, codec, keys });
+    FakeSettingsStore settings;
+    FakeFontOptionViewFactory fontViews;
+    MainController controller({ view, player, dialogs, files, codec, keys, settings, fontViews });
     controller.FormCreate();
     controller.FormShow();
     keys.press(HotKey::F7);

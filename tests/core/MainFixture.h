@@ -1,9 +1,11 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakeFontOptionView.h"
 #include "FakeHotKeyService.h"
 #include "FakeMainView.h"
 #include "FakePlayer.h"
+#include "FakeSettingsStore.h"
 #include "IconvCodec.h"
 #include "MainController.h"
 #include "VantorError.h"
@@ -58,7 +60,9 @@ protected:
     MemoryFiles files;
     IconvCodec codec;
     FakeHotKeyService hotKeys;
-    MainController controller { { view, player, dialogs, files, codec, hotKeys } };
+    FakeSettingsStore settings;
+    FakeFontOptionViewFactory fontViews;
+    MainController controller { { view, player, dialogs, files, codec, hotKeys, settings, fontViews } };
 
     static constexpr const char* kVideo = "/v/clip.mp4";
     static constexpr const char* kFormatted = "/v/clip.srt";

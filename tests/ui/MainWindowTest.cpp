@@ -1,9 +1,11 @@
 #include "FakeDialogs.h"
+#include "FakeSettingsStore.h"
 #include "MainController.h"
 #include "MpvPlayer.h"
 #include "PosixFileSystem.h"
 #include "QtTextCodec.h"
 #include "ShortcutHotKeyService.h"
+#include "TFontOptionForm.h"
 #include "TForm1.h"
 
 #include <QApplication>
@@ -33,7 +35,9 @@ protected:
     QtTextCodec codec;
     TForm1 form { player, dialogs };
     ShortcutHotKeyService hotKeys { form };
-    MainController controller { { form, player, dialogs, files, codec, hotKeys } };
+    test::FakeSettingsStore settings;
+    TFontOptionFormFactory fontViews { dialogs };
+    MainController controller { { form, player, dialogs, files, codec, hotKeys, settings, fontViews } };
     QTemporaryDir folder;
 
     void SetUp() override

@@ -197,11 +197,19 @@ void SubtitleFileSet::StripStyleFromPlain()
         "<b>",
         std::string(kBoldEnd),
     };
+    // No piece holds a line break (a located block lies within one line), so removing every occurrence
+    // line by line gives the same text as removing it from the whole text, without rewriting every line.
+    TextDocument& plain = m_documents.PlainDocument;
     for (const std::string& piece : pieces) {
         if (piece.empty())
             continue;
-        m_documents.RewriteViaScratch(m_documents.PlainDocument,
-            replaceAllBytes(m_documents.PlainDocument.text(), piece, "", codePage));
+        for (std::size_t i = 0; i < plain.lineCount(); ++i) {
+            if (plain.line(i).find(piece) == std::string::npos)
+                continue;
+            std::string stripped = replaceAllBytes(plain.line(i), piece, "", codePage);
+            if (stripped != plain.line(i))
+                plain.replace(i, std::move(stripped));
+        }
     }
 }
 
