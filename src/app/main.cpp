@@ -79,6 +79,9 @@ int main(int argc, char* argv[])
             { form, player, dialogs, files, codec, *hotKeys, settings, fontViews });
         form.attach(controller);
         controller.FormCreate();
+        for (const vantor::HotKey key : controller.refusedHotKeys())
+            std::fprintf(stderr, "vantor: %s is held by another program; it works only as a button here\n",
+                vantor::hotKeyLabel(key).c_str());
         form.show();
         if (!video.empty())
             controller.OpenVideo(video);

@@ -2,25 +2,6 @@
 
 namespace vantor {
 
-namespace {
-
-std::string keyLabel(HotKey key)
-{
-    switch (key) {
-    case HotKey::F9:
-        return "F9";
-    case HotKey::F10:
-        return "F10";
-    case HotKey::F7:
-        return "F7";
-    case HotKey::F8:
-        return "F8";
-    }
-    return {};
-}
-
-} // namespace
-
 MainController::MainController(MainPorts ports)
     : m_ports(ports)
     , m_fontDialogs(ports.fontViews, ports.settings, m_documents, m_session, ports.codec)
@@ -154,7 +135,7 @@ void MainController::FormCreate()
     if (!m_refusedHotKeys.empty()) {
         std::string keys;
         for (const HotKey key : m_refusedHotKeys)
-            keys += (keys.empty() ? "" : "、") + keyLabel(key);
+            keys += (keys.empty() ? "" : "、") + hotKeyLabel(key);
         m_ports.view.setText(Control::Label3, keys + " 已被其他程序占用，请用鼠标点击对应按钮");
     }
 }

@@ -2,7 +2,7 @@
 # Three entries made with the global keys while another program is in front, the text typed into Vantor:
 # both files then hold three numbered entries whose times rise, starting at 00:00:00,001, each next entry
 # starting where the loop last wrapped.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 
 start_x
 cp "$VANTOR_TEST_MEDIA/clip.mp4" "$e2e_work/clip.mp4"

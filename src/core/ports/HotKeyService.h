@@ -27,6 +27,22 @@ constexpr std::string_view hotKeyName(HotKey key)
     return {};
 }
 
+// The key's name as the keyboard shows it: "F9", "F10", "F7", "F8".
+inline std::string hotKeyLabel(HotKey key)
+{
+    switch (key) {
+    case HotKey::F9:
+        return "F9";
+    case HotKey::F10:
+        return "F10";
+    case HotKey::F7:
+        return "F7";
+    case HotKey::F8:
+        return "F8";
+    }
+    return {};
+}
+
 // Reaches F9, F10, F7 and F8 whichever window is in front (or, where the platform offers no global keys,
 // while the program is in front). Presses arrive on the user-interface thread through the handler.
 class HotKeyService {

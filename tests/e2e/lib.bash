@@ -1,6 +1,8 @@
 # Shared helpers of the end-to-end tests: a private Xvfb, the real program, xdotool.
 # Sourced, not run. Needs VANTOR_BINARY and VANTOR_TEST_MEDIA (set by ctest).
 set -euo pipefail
+# The program must use the X server of the test, whatever the test runner set for widget tests.
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-e2e.XXXXXX")
 e2e_pids=()
@@ -16,20 +18,21 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a display it picks itself (tests run in parallel) and exports DISPLAY.
 start_x() {
-    local n
-    for n in $(seq 50 99); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$e2e_work/xvfb.log" 2>&1 </dev/null &
-        e2e_pids+=($!)
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.1
-        done
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$e2e_work/display" >"$e2e_work/xvfb.log" 2>&1 </dev/null &
+    e2e_pids+=($!)
+    for _ in $(seq 100); do
+        [ -s "$e2e_work/display" ] && break
+        sleep 0.1
     done
-    fail "no X server could be started"
+    [ -s "$e2e_work/display" ] || fail "no X server could be started"
+    export DISPLAY=":$(tr -d '[:space:]' <"$e2e_work/display")"
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "the X server on $DISPLAY does not answer"
 }
 
 # Starts an xterm, the "other program" in front; sets xterm_window.
@@ -56,7 +59,7 @@ start_vantor() {
     vantor_pid=$!
     e2e_pids+=($vantor_pid)
     vantor_window=""
-    for _ in $(seq 150); do
+    for _ in $(seq 300); do
         vantor_window=$(xdotool search --name 'SRT外挂字幕制作' 2>/dev/null | head -n 1 || true)
         [ -n "$vantor_window" ] && return 0
         sleep 0.1
