@@ -81,7 +81,7 @@ TEST_F(CaptureCycleTest, EnterWritesTheEntryToBothDocumentsAndFiles)
 TEST_F(CaptureCycleTest, OneEnterWritesEachFileOnce)
 {
     entry(0.5, 2.345, 2.38, "Hello");
-    EXPECT_EQ(files.writes, (std::vector<std::string> { kFormatted, kPlain }));
+    EXPECT_EQ(writtenPaths(), (std::vector<std::string> { kFormatted, kPlain }));
 }
 
 TEST_F(CaptureCycleTest, EntriesFollowEachOtherFromTheLastWrap)
@@ -232,7 +232,7 @@ TEST(HotKeyRefusal, ATakenKeyIsReportedOnceAndTheOthersStillWork)
     FakeMainView view;
     FakePlayer player;
     FakeDialogs dialogs;
-    MemoryFiles files;
+    FakeFileSystem files;
     IconvCodec codec;
     FakeHotKeyService hotKeys;
     hotKeys.markTaken(HotKey::F9);

@@ -192,7 +192,7 @@ TEST_F(EditModeTest, F8AfterLoadingResumesAtTheLastEnd)
     FakeMainView freshView;
     FakePlayer freshPlayer;
     FakeDialogs freshDialogs;
-    MemoryFiles freshFiles;
+    FakeFileSystem freshFiles;
     FakeHotKeyService freshKeys;
     FakeSettingsStore freshSettings;
     FakeFontOptionViewFactory freshFontViews;
@@ -219,7 +219,7 @@ TEST(EditModeBeforeAnyEntry, F8TakesTheStartFromThePositionLabel)
     FakeMainView view;
     FakePlayer player;
     FakeDialogs dialogs;
-    MemoryFiles files;
+    FakeFileSystem files;
     IconvCodec codec;
     FakeHotKeyService keys;
     FakeSettingsStore settings;
@@ -239,7 +239,7 @@ TEST(EditModeEmpty, F7WithAnEmptyDocumentShowsTheEmptyViewAndPauses)
     FakeMainView view;
     FakePlayer player;
     FakeDialogs dialogs;
-    MemoryFiles files;
+    FakeFileSystem files;
     IconvCodec codec;
     FakeHotKeyService keys;
     FakeSettingsStore settings;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakeFileSystem.h"
 #include "FakeFontOptionView.h"
 #include "FakeHotKeyService.h"
 #include "FakeMainView.h"
@@ -12,44 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 namespace vantor::test {
-
-// Files in memory; every write is whole. A path in `failWrites` fails with its message.
-class MemoryFiles : public FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::map<std::string, std::string> failWrites;
-    std::vector<std::string> writes;
-
-    bool fileExists(const std::string& path) override { return files.contains(path); }
-    std::string readFile(const std::string& path) override
-    {
-        const auto found = files.find(path);
-        if (found == files.end())
-            throw Error("Could not read " + path + ": No such file or directory");
-        return found->second;
-    }
-    void writeFileAtomically(const std::string& path, const std::string& bytes) override
-    {
-        if (const auto failure = failWrites.find(path); failure != failWrites.end())
-            throw Error("Could not save " + path + ": " + failure->second);
-        writes.push_back(path);
-        files[path] = bytes;
-    }
-    bool removeFile(const std::string& path) override { return files.erase(path) > 0; }
-    bool renameFile(const std::string& from, const std::string& to) override
-    {
-        const auto found = files.find(from);
-        if (found == files.end())
-            return false;
-        files[to] = found->second;
-        files.erase(found);
-        return true;
-    }
-};
 
 // The main window's behaviour with every port faked.
 class MainFixture : public ::testing::Test {
@@ -57,7 +23,7 @@ protected:
     FakeMainView view;
     FakePlayer player;
     FakeDialogs dialogs;
-    MemoryFiles files;
+    FakeFileSystem files;
     IconvCodec codec;
     FakeHotKeyService hotKeys;
     FakeSettingsStore settings;
@@ -99,6 +65,15 @@ protected:
     }
 
     const CaptureSession& session() { return controller.session(); }
+
+    // The paths written so far, in order.
+    std::vector<std::string> writtenPaths() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& write : files.writes)
+            paths.push_back(write.path);
+        return paths;
+    }
 };
 
 } // namespace vantor::test

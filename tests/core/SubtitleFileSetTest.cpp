@@ -237,7 +237,7 @@ TEST(DetectCodePage, GbkTextIsNotTakenForUtf8)
 TEST_F(SubtitleFileSetTest, FailedSaveIsReportedOnceAndRetriedWithTheNextChange)
 {
     open();
-    files.failWrites[kPlain] = "No space left on device";
+    files.failWritesTo(kPlain, "Could not save /v/NoFormatclip.srt: No space left on device");
     entry(0.5, 2.0, 2.04, "one");
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_NE(dialogs.errors[0].find("/v/NoFormatclip.srt"), std::string::npos);
@@ -250,7 +250,7 @@ TEST_F(SubtitleFileSetTest, FailedSaveIsReportedOnceAndRetriedWithTheNextChange)
     controller.InputEditKeyDown(kEnterKey);
     EXPECT_EQ(dialogs.errors.size(), 1u) << "the same failure is not repeated";
 
-    files.failWrites.clear();
+    files.clearFailures();
     controller.ContinueButtonClick();
     EXPECT_EQ(files.files[kPlain], controller.documents().PlainDocument.text()) << "nothing typed was lost";
     EXPECT_EQ(controller.documents().PlainDocument.lineCount(), 8u);
