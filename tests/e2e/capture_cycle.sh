@@ -62,3 +62,28 @@ for number, (p, f, text) in enumerate(zip(plain, formatted, texts), start=1):
     previous_end = seconds(end)
 print("capture cycle: 3 entries, times rise, each start follows the previous wrap")
 PY
+
+# Two SRT readers nobody here wrote read the same entries: Debian's python3-srt and FFmpeg's demuxer.
+/usr/bin/python3 - "$e2e_work/clip.srt" "$e2e_work/NoFormatclip.srt" <<'PY'
+import sys, srt
+for path in sys.argv[1:]:
+    ours = open(path, "rb").read().decode("gbk")
+    subs = list(srt.parse(ours))
+    assert len(subs) == 3, (path, len(subs))
+    blocks = [b.split("\r\n") for b in ours.strip("\r\n").split("\r\n\r\n")]
+    for sub, block in zip(subs, blocks):
+        assert sub.index == int(block[0])
+        start, end = block[1].split(" --> ")
+        assert srt.timedelta_to_srt_timestamp(sub.start) == start, (sub.start, start)
+        assert srt.timedelta_to_srt_timestamp(sub.end) == end, (sub.end, end)
+        assert sub.content == block[2], (sub.content, block[2])
+print("python3-srt: 3 entries with the same times and text in both files")
+PY
+for file in clip.srt NoFormatclip.srt; do
+    count=$(ffmpeg -nostdin -loglevel error -sub_charenc GBK -i "$e2e_work/$file" -f srt - | grep -c -- ' --> ')
+    [ "$count" = 3 ] || fail "ffmpeg read $count entries from $file"
+    # FFmpeg writes the times back in the same form: compare the time lines.
+    diff <(ffmpeg -nostdin -loglevel error -sub_charenc GBK -i "$e2e_work/$file" -f srt - | grep -- ' --> ') \
+        <(tr -d '\r' <"$e2e_work/$file" | grep -- ' --> ') || fail "ffmpeg read other times from $file"
+done
+echo "ffmpeg: 3 entries with the same times in both files"
