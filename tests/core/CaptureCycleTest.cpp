@@ -229,26 +229,18 @@ TEST_F(HotKeyLifecycleTest, KeysAreRegisteredInOrderAndGivenBackOnClose)
 
 TEST(HotKeyRefusal, ATakenKeyIsReportedOnceAndTheOthersStillWork)
 {
-    FakeMainView view;
-    FakePlayer player;
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    IconvCodec codec;
-    FakeHotKeyService hotKeys;
-    hotKeys.markTaken(HotKey::F9);
-    FakeSettingsStore settings;
-    FakeFontOptionViewFactory fontViews;
-    MainController controller({ view, player, dialogs, files, codec, hotKeys, settings, fontViews });
-    controller.FormCreate();
-    EXPECT_EQ(controller.refusedHotKeys(), std::vector<HotKey> { HotKey::F9 });
-    EXPECT_NE(view.texts[Control::Label3].find("F9"), std::string::npos);
-    EXPECT_TRUE(dialogs.errors.empty()) << "not fatal, no error box";
-    EXPECT_TRUE(hotKeys.press(HotKey::F7));
-    EXPECT_TRUE(controller.session().EditMode);
+    MainRig rig;
+    rig.hotKeys.markTaken(HotKey::F9);
+    rig.controller.FormCreate();
+    EXPECT_EQ(rig.controller.refusedHotKeys(), std::vector<HotKey> { HotKey::F9 });
+    EXPECT_NE(rig.view.texts[Control::Label3].find("F9"), std::string::npos);
+    EXPECT_TRUE(rig.dialogs.errors.empty()) << "not fatal, no error box";
+    EXPECT_TRUE(rig.hotKeys.press(HotKey::F7));
+    EXPECT_TRUE(rig.controller.session().EditMode);
     // The button still works with the mouse.
-    controller.ContinueButtonClick();
-    controller.StartTimeButtonClick();
-    EXPECT_TRUE(player.playing);
+    rig.controller.ContinueButtonClick();
+    rig.controller.StartTimeButtonClick();
+    EXPECT_TRUE(rig.player.playing);
 }
 
 } // namespace

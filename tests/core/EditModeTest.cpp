@@ -187,70 +187,42 @@ TEST_F(EditModeTest, RefusedCharacterGivesTheLineBack)
 
 TEST_F(EditModeTest, F8AfterLoadingResumesAtTheLastEnd)
 {
-    files.files.clear();
     // A fresh fixture state is simpler: load a file whose last entry ends at 00:01:10,000.
-    FakeMainView freshView;
-    FakePlayer freshPlayer;
-    FakeDialogs freshDialogs;
-    FakeFileSystem freshFiles;
-    FakeHotKeyService freshKeys;
-    FakeSettingsStore freshSettings;
-    FakeFontOptionViewFactory freshFontViews;
-    MainController fresh({ freshView, freshPlayer, freshDialogs, freshFiles, codec, freshKeys, freshSettings,
-        freshFontViews });
-    fresh.FormCreate();
-    fresh.FormShow();
-    freshFiles.files[kFormatted] = entryText(1, "00:01:05,000 --> 00:01:10,000", "x");
-    freshDialogs.fileToOpen = kVideo;
-    fresh.OpenButtonClick();
-    fresh.ContinueButtonClick();
-    EXPECT_EQ(freshPlayer.seeks.back(), 70.0);
-    EXPECT_FALSE(freshPlayer.playing);
-    EXPECT_EQ(freshView.texts[Control::Edit1], "00:01:10,000");
-    EXPECT_EQ(freshView.texts[Control::Edit2], "00:00:00,000");
-    EXPECT_TRUE(freshView.enabled[Control::StartTimeButton]);
-    EXPECT_TRUE(freshView.enabled[Control::EndTimeButton]);
-    EXPECT_EQ(freshView.focused, Control::InputEdit);
-    EXPECT_FALSE(fresh.session().EditMode);
+    MainRig fresh;
+    fresh.start();
+    fresh.files.files[kFormatted] = entryText(1, "00:01:05,000 --> 00:01:10,000", "x");
+    fresh.dialogs.fileToOpen = kVideo;
+    fresh.controller.OpenButtonClick();
+    fresh.controller.ContinueButtonClick();
+    EXPECT_EQ(fresh.player.seeks.back(), 70.0);
+    EXPECT_FALSE(fresh.player.playing);
+    EXPECT_EQ(fresh.view.texts[Control::Edit1], "00:01:10,000");
+    EXPECT_EQ(fresh.view.texts[Control::Edit2], "00:00:00,000");
+    EXPECT_TRUE(fresh.view.enabled[Control::StartTimeButton]);
+    EXPECT_TRUE(fresh.view.enabled[Control::EndTimeButton]);
+    EXPECT_EQ(fresh.view.focused, Control::InputEdit);
+    EXPECT_FALSE(fresh.controller.session().EditMode);
 }
 
 TEST(EditModeBeforeAnyEntry, F8TakesTheStartFromThePositionLabel)
 {
-    FakeMainView view;
-    FakePlayer player;
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    IconvCodec codec;
-    FakeHotKeyService keys;
-    FakeSettingsStore settings;
-    FakeFontOptionViewFactory fontViews;
-    MainController controller({ view, player, dialogs, files, codec, keys, settings, fontViews });
-    controller.FormCreate();
-    controller.FormShow();
-    view.texts[Control::Label1] = "00:00:12,340";
-    keys.press(HotKey::F8);
-    EXPECT_EQ(view.texts[Control::Edit1], "00:00:12,340");
-    EXPECT_EQ(view.texts[Control::Edit2], "00:00:00,000");
-    EXPECT_TRUE(dialogs.errors.empty());
+    MainRig rig;
+    rig.start();
+    rig.view.texts[Control::Label1] = "00:00:12,340";
+    rig.hotKeys.press(HotKey::F8);
+    EXPECT_EQ(rig.view.texts[Control::Edit1], "00:00:12,340");
+    EXPECT_EQ(rig.view.texts[Control::Edit2], "00:00:00,000");
+    EXPECT_TRUE(rig.dialogs.errors.empty());
 }
 
 TEST(EditModeEmpty, F7WithAnEmptyDocumentShowsTheEmptyViewAndPauses)
 {
-    FakeMainView view;
-    FakePlayer player;
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    IconvCodec codec;
-    FakeHotKeyService keys;
-    FakeSettingsStore settings;
-    FakeFontOptionViewFactory fontViews;
-    MainController controller({ view, player, dialogs, files, codec, keys, settings, fontViews });
-    controller.FormCreate();
-    controller.FormShow();
-    keys.press(HotKey::F7);
-    EXPECT_TRUE(view.visible[Control::UserRichEdit]);
-    EXPECT_EQ(view.caretLine, 0);
-    EXPECT_EQ(player.calls.back(), "pause");
+    MainRig rig;
+    rig.start();
+    rig.hotKeys.press(HotKey::F7);
+    EXPECT_TRUE(rig.view.visible[Control::UserRichEdit]);
+    EXPECT_EQ(rig.view.caretLine, 0);
+    EXPECT_EQ(rig.player.calls.back(), "pause");
 }
 
 } // namespace

@@ -18,8 +18,7 @@
 namespace vantor::test {
 
 // The main window's behaviour with every port faked.
-class MainFixture : public ::testing::Test {
-protected:
+struct MainRig {
     FakeMainView view;
     FakePlayer player;
     FakeDialogs dialogs;
@@ -30,6 +29,16 @@ protected:
     FakeFontOptionViewFactory fontViews;
     MainController controller { { view, player, dialogs, files, codec, hotKeys, settings, fontViews } };
 
+    // The window is created and shown.
+    void start()
+    {
+        controller.FormCreate();
+        controller.FormShow();
+    }
+};
+
+class MainFixture : public ::testing::Test, protected MainRig {
+protected:
     static constexpr const char* kVideo = "/v/clip.mp4";
     static constexpr const char* kFormatted = "/v/clip.srt";
     static constexpr const char* kPlain = "/v/NoFormatclip.srt";
@@ -37,11 +46,7 @@ protected:
     static inline const std::string kDefaultBlock
         = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
 
-    void SetUp() override
-    {
-        controller.FormCreate();
-        controller.FormShow();
-    }
+    void SetUp() override { start(); }
 
     // Opens the video; `answerYes` answers the question about an existing file.
     void open(const std::string& path = kVideo, bool answerYes = true)

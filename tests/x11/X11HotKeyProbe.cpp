@@ -40,17 +40,9 @@ using vantor::HotKey;
 
 const char* labelOf(HotKey key)
 {
-    switch (key) {
-    case HotKey::F9:
-        return "F9";
-    case HotKey::F10:
-        return "F10";
-    case HotKey::F7:
-        return "F7";
-    case HotKey::F8:
-        return "F8";
-    }
-    return "?";
+    static const std::string labels[] = { vantor::hotKeyLabel(HotKey::F9), vantor::hotKeyLabel(HotKey::F10),
+        vantor::hotKeyLabel(HotKey::F7), vantor::hotKeyLabel(HotKey::F8) };
+    return labels[static_cast<int>(key)].c_str();
 }
 
 std::optional<HotKey> keyOfLabel(const std::string& label)
