@@ -147,7 +147,16 @@ void MainController::FormShow()
     m_session.ResumePending = false;
     m_session.EditMode = false;
     m_session.CustomStyle = false;
-    action([&] { m_fontDialogs.StyleStartUp(); });
+    action([&] {
+        try {
+            m_fontDialogs.StyleStartUp();
+        } catch (...) {
+            // A settings store that cannot be written (no settings folder) must not leave the entries
+            // without style tags: the default pieces are constants and need no store.
+            m_fontDialogs.current().UseDefaultStyle();
+            throw;
+        }
+    });
 }
 
 void MainController::FormResize()

@@ -245,3 +245,27 @@ TEST(HotKeyRefusal, ATakenKeyIsReportedOnceAndTheOthersStillWork)
 
 } // namespace
 } // namespace vantor::test
+
+namespace vantor::test {
+namespace {
+
+TEST(StyleStartUpFailure, EntriesKeepTheDefaultStyleWhenTheSettingsCannotBeWritten)
+{
+    MainRig rig;
+    rig.settings.failNextWrite();
+    rig.controller.FormCreate();
+    EXPECT_THROW(rig.controller.FormShow(), Error) << "the user is told";
+    rig.dialogs.fileToOpen = "/v/clip.mp4";
+    rig.controller.OpenButtonClick();
+    rig.player.position = 1;
+    rig.hotKeys.press(HotKey::F9);
+    rig.player.position = 2;
+    rig.hotKeys.press(HotKey::F10);
+    rig.view.texts[Control::InputEdit] = "Hi";
+    rig.controller.InputEditKeyDown(kEnterKey);
+    EXPECT_EQ(rig.controller.documents().FormattedDocument.line(2),
+        "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>Hi</b>");
+}
+
+} // namespace
+} // namespace vantor::test
