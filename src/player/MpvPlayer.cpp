@@ -1,5 +1,6 @@
 #include "MpvPlayer.h"
 
+#include "MpvLibrary.h"
 #include "MpvVideoSurface.h"
 #include "VantorError.h"
 
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 namespace vantor {
 
@@ -28,12 +30,6 @@ enum ObservedProperty : std::uint64_t { TimePos = 1, Pause, EofReached };
 // Replies to seeks and pause writes carry ids from this base upwards, so they never collide with the
 // property ids.
 constexpr std::uint64_t kReplyBase = 1000;
-
-void check(int result)
-{
-    if (result < 0)
-        throw Error(std::string("mpv: ") + mpv_error_string(result));
-}
 
 // A DRM device node (Mesa, and NVIDIA's DRM module) or NVIDIA's control node.
 bool hasGpuDevice()
@@ -77,7 +73,7 @@ bool preferSoftwareRendering()
 }
 
 // The reasons an open fails that users meet, in the window's language; others keep mpv's own text.
-std::string openFailureText(int error)
+std::string openFailureText(int error, const MpvLibrary& library)
 {
     switch (error) {
     case MPV_ERROR_LOADING_FAILED:
@@ -87,7 +83,7 @@ std::string openFailureText(int error)
     case MPV_ERROR_NOTHING_TO_PLAY:
         return "文件中没有可播放的视频或音频";
     default:
-        return mpv_error_string(error);
+        return library.errorString(error);
     }
 }
 
@@ -110,51 +106,91 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent)
 {
     // mpv refuses to start under a locale whose decimal point is not ".".
     std::setlocale(LC_NUMERIC, "C");
-    m_mpv = mpv_create();
-    if (!m_mpv)
-        throw Error("mpv: the player could not be created");
-    const char* settings[][2] = {
-        { "vo", "libmpv" },
-        { "video-timing-offset", "0" },
-        { "hr-seek", "yes" },
-        { "keep-open", "yes" },
-        { "idle", "yes" },
-        { "pause", "yes" },
-        { "terminal", "no" },
-        { "config", "no" },
-        { "load-scripts", "no" },
-        { "ytdl", "no" },
-        { "osc", "no" },
-        // mpv's built-in Lua scripts (statistics page, console, conditional profiles) serve its own
-        // player window; without them no script thread starts and start-up is shorter.
-        { "load-stats-overlay", "no" },
-        { "load-osd-console", "no" },
-        { "load-auto-profiles", "no" },
-        { "input-default-bindings", "no" },
-        { "input-vo-keyboard", "no" },
-        { "audio-fallback-to-null", "yes" },
-        { "sub-codepage", "gb18030" },
-    };
-    for (const auto& [name, value] : settings)
-        mpv_set_option_string(m_mpv, name, value);
-    std::string audioOutput = options.audioOutput;
-    if (const char* forced = std::getenv("VANTOR_AO"))
-        audioOutput = forced;
-    if (!audioOutput.empty())
-        mpv_set_option_string(m_mpv, "ao", audioOutput.c_str());
-    const int result = mpv_initialize(m_mpv);
-    if (result < 0) {
-        mpv_terminate_destroy(m_mpv);
-        m_mpv = nullptr;
-        check(result);
-    }
-    mpv_observe_property(m_mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_mpv, EofReached, "eof-reached", MPV_FORMAT_FLAG);
     m_guiThread = std::this_thread::get_id();
+    // The environment is read here: the worker must not race a change of it on this thread.
+    if (const char* forced = std::getenv("VANTOR_AO"))
+        options.audioOutput = forced;
+    const char* library = std::getenv("VANTOR_MPV_LIBRARY");
+    // Started from the event loop, after main() has built and shown the window (see MpvLibrary).
+    QMetaObject::invokeMethod(
+        this,
+        [this, options, library = std::string(library ? library : "")] {
+            if (!m_released)
+                m_starter = std::thread([this, options, library] { startMpv(options, library); });
+        },
+        Qt::QueuedConnection);
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    release();
+}
+
+void MpvPlayer::startMpv(const Options& options, const std::string& library)
+{
+    try {
+        m_library = std::make_shared<const MpvLibrary>(MpvLibrary::load(library));
+        mpv_handle* mpv = m_library->create();
+        if (!mpv)
+            throw Error("mpv: the player could not be created");
+        const char* settings[][2] = {
+            { "vo", "libmpv" },
+            { "video-timing-offset", "0" },
+            { "hr-seek", "yes" },
+            { "keep-open", "yes" },
+            { "idle", "yes" },
+            { "pause", "yes" },
+            { "terminal", "no" },
+            { "config", "no" },
+            { "load-scripts", "no" },
+            { "ytdl", "no" },
+            { "osc", "no" },
+            // mpv's built-in Lua scripts (statistics page, console, conditional profiles) serve its own
+            // player window; without them no script thread starts and start-up is shorter.
+            { "load-stats-overlay", "no" },
+            { "load-osd-console", "no" },
+            { "load-auto-profiles", "no" },
+            { "input-default-bindings", "no" },
+            { "input-vo-keyboard", "no" },
+            { "audio-fallback-to-null", "yes" },
+            { "sub-codepage", "gb18030" },
+        };
+        for (const auto& [name, value] : settings)
+            m_library->setOptionString(mpv, name, value);
+        if (!options.audioOutput.empty())
+            m_library->setOptionString(mpv, "ao", options.audioOutput.c_str());
+        if (const int result = m_library->initialize(mpv); result < 0) {
+            m_library->terminateDestroy(mpv);
+            throw Error(std::string("mpv: ") + m_library->errorString(result));
+        }
+        m_startedHandle = mpv;
+    } catch (const std::exception& error) {
+        m_startError = error.what();
+    }
+    QMetaObject::invokeMethod(this, &MpvPlayer::finishStart, Qt::QueuedConnection);
+}
+
+void MpvPlayer::joinStarter()
+{
+    if (m_starter.joinable())
+        m_starter.join();
+}
+
+void MpvPlayer::finishStart()
+{
+    if (m_startFinished || m_released)
+        return;
+    joinStarter();
+    m_startFinished = true;
+    if (!m_startedHandle)
+        return;
+    m_mpv = std::exchange(m_startedHandle, nullptr);
+    m_library->observeProperty(m_mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    m_library->observeProperty(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
+    m_library->observeProperty(m_mpv, EofReached, "eof-reached", MPV_FORMAT_FLAG);
     // Called on an mpv thread: only note the wakeup and queue the draining to the GUI thread, once until
     // that draining has begun.
-    mpv_set_wakeup_callback(
+    m_library->setWakeupCallback(
         m_mpv,
         [](void* context) {
             auto* self = static_cast<MpvPlayer*>(context);
@@ -165,26 +201,41 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent)
                 QMetaObject::invokeMethod(self, &MpvPlayer::drainEvents, Qt::QueuedConnection);
         },
         this);
+    if (m_surface && m_surfaceWidget)
+        m_surface->attach(m_mpv, m_library);
+    // The requests made while mpv was starting. This runs from the event loop: a failure goes to the status.
+    try {
+        if (!m_path.empty())
+            loadFile();
+        if (!m_pause)
+            setPauseFlag(false);
+    } catch (const std::exception& error) {
+        m_error = error.what();
+    }
 }
 
-MpvPlayer::~MpvPlayer()
+void MpvPlayer::check(int result) const
 {
-    release();
+    if (result < 0)
+        throw Error(std::string("mpv: ") + m_library->errorString(result));
 }
 
 QWidget* MpvPlayer::createVideoSurface(QWidget* parent)
 {
-    ensureOpen();
+    if (m_released)
+        throw Error("mpv: the player has been released");
     if (preferSoftwareRendering()) {
-        auto* surface = new MpvSoftwareSurface(m_mpv, parent);
+        auto* surface = new MpvSoftwareSurface(parent);
         m_surface = surface;
         m_renderer = "sw";
     } else {
-        auto* surface = new MpvGlSurface(m_mpv, parent);
+        auto* surface = new MpvGlSurface(parent);
         m_surface = surface;
         m_renderer = "gl";
     }
     m_surfaceWidget = m_surface->widget();
+    if (m_mpv)
+        m_surface->attach(m_mpv, m_library);
     return m_surfaceWidget;
 }
 
@@ -195,16 +246,24 @@ std::string MpvPlayer::renderer() const
 
 void MpvPlayer::ensureOpen() const
 {
-    if (!m_mpv)
+    if (m_released)
         throw Error("mpv: the player has been released");
+    if (m_startFinished && !m_mpv)
+        throw Error(m_startError);
+}
+
+void MpvPlayer::loadFile()
+{
+    const char* command[] = { "loadfile", m_path.c_str(), "replace", nullptr };
+    check(m_library->commandAsync(m_mpv, 0, command));
 }
 
 void MpvPlayer::setUrl(const std::string& path)
 {
     ensureOpen();
-    const char* command[] = { "loadfile", path.c_str(), "replace", nullptr };
-    check(mpv_command_async(m_mpv, 0, command));
     m_path = path;
+    if (m_mpv)
+        loadFile();
     m_error.clear();
     m_fileLoaded = false;
     m_eofReached = false;
@@ -215,11 +274,14 @@ void MpvPlayer::setUrl(const std::string& path)
 
 void MpvPlayer::setPauseFlag(bool paused)
 {
-    int flag = paused ? 1 : 0;
-    const std::uint64_t id = kReplyBase + ++m_replyCounter;
-    check(mpv_set_property_async(m_mpv, id, "pause", MPV_FORMAT_FLAG, &flag));
-    m_latestPauseWriteId = id;
-    m_pauseWritePending = true;
+    // Before mpv has started the flag is only noted; finishStart() passes it on.
+    if (m_mpv) {
+        int flag = paused ? 1 : 0;
+        const std::uint64_t id = kReplyBase + ++m_replyCounter;
+        check(m_library->setPropertyAsync(m_mpv, id, "pause", MPV_FORMAT_FLAG, &flag));
+        m_latestPauseWriteId = id;
+        m_pauseWritePending = true;
+    }
     m_pause = paused;
 }
 
@@ -256,7 +318,7 @@ void MpvPlayer::sendSeek(double seconds)
     std::snprintf(target, sizeof target, "%.9f", seconds);
     const char* command[] = { "seek", target, "absolute+exact", nullptr };
     const std::uint64_t id = kReplyBase + ++m_replyCounter;
-    check(mpv_command_async(m_mpv, id, command));
+    check(m_library->commandAsync(m_mpv, id, command));
     ++m_seeksIssued;
     m_latestSeekId = id;
     m_seekPending = true;
@@ -338,15 +400,20 @@ void MpvPlayer::fitDisplay(int left, int top, int width, int height)
 
 void MpvPlayer::release()
 {
-    if (!m_mpv)
+    if (m_released)
         return;
+    m_released = true;
+    joinStarter();
     // The render context goes first; destroying the handle under a live context aborts in libmpv.
-    if (m_surfaceWidget)
+    if (m_surface && m_surfaceWidget)
         m_surface->freeRenderContext();
     m_surface = nullptr;
-    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-    mpv_terminate_destroy(m_mpv);
+    if (m_mpv)
+        m_library->setWakeupCallback(m_mpv, nullptr, nullptr);
+    if (mpv_handle* handle = m_mpv ? m_mpv : m_startedHandle)
+        m_library->terminateDestroy(handle);
     m_mpv = nullptr;
+    m_startedHandle = nullptr;
 }
 
 void MpvPlayer::drainEvents()
@@ -370,9 +437,9 @@ const mpv_event* MpvPlayer::nextEvent()
     // timer slack stretches: 0.08-0.16 ms a call measured here. After mpv_wakeup it returns at once
     // (0.017 ms a call, wakeup included).
     m_ownWakeup = true;
-    mpv_wakeup(m_mpv);
+    m_library->wakeup(m_mpv);
     m_ownWakeup = false;
-    return mpv_wait_event(m_mpv, 0);
+    return m_library->waitEvent(m_mpv, 0);
 }
 
 void MpvPlayer::handleEvent(const mpv_event& event)
@@ -401,6 +468,8 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_FILE_LOADED:
+        // A failure reported for an earlier file no longer holds.
+        m_error.clear();
         m_fileLoaded = true;
         if (m_deferredSeek) {
             const double target = *m_deferredSeek;
@@ -413,7 +482,7 @@ void MpvPlayer::handleEvent(const mpv_event& event)
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (end->reason == MPV_END_FILE_REASON_ERROR) {
-            m_error = openFailureText(end->error);
+            m_error = openFailureText(end->error, *m_library);
             m_fileLoaded = false;
             emit fileLoaded(false);
         }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -17,6 +18,7 @@ class QWidget;
 
 namespace vantor {
 
+struct MpvLibrary;
 class MpvVideoSurface;
 
 // The media player over libmpv. Runs on the GUI thread, which also renders, so it only makes the calls
@@ -24,6 +26,12 @@ class MpvVideoSurface;
 // property write is asynchronous, and reads are answered from the cache. A seek sets the cached position
 // to its target at once, and changes of the position are ignored until mpv has restarted playback there,
 // so a read right after a seek returns the target and the segment loop sees no stale position.
+//
+// libmpv is loaded and started on a worker thread from the first turn of the event loop (see MpvLibrary);
+// until it has started, requests are kept and carried out then, and reads answer from what was
+// requested. If it cannot start, every operation but createVideoSurface and fitDisplay throws that
+// failure.
+// VANTOR_MPV_LIBRARY in the environment names another libmpv to load.
 class MpvPlayer : public QObject, public MediaPlayer {
     Q_OBJECT
 public:
@@ -70,11 +78,28 @@ signals:
     void fileLoaded(bool ok);
 
 private:
+    // On the worker thread: loads libmpv (`library`, empty for the default) and creates and initialises
+    // the handle.
+    void startMpv(const Options& options, const std::string& library);
+    // On the GUI thread, queued by the worker: takes the handle into use and carries out the requests
+    // made meanwhile.
+    void finishStart();
+    void joinStarter();
+    void loadFile();
+    void check(int result) const;
     const mpv_event* nextEvent();
     void handleEvent(const mpv_event& event);
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
     void ensureOpen() const;
+
+    // Written by the worker thread, read on the GUI thread after joining it.
+    std::thread m_starter;
+    std::shared_ptr<const MpvLibrary> m_library;
+    mpv_handle* m_startedHandle = nullptr;
+    std::string m_startError;
+    bool m_startFinished = false;
+    bool m_released = false;
 
     mpv_handle* m_mpv = nullptr;
     // The surface frees its own render context if its parent deletes it first; the guard tells.

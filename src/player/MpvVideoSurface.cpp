@@ -1,6 +1,6 @@
 #include "MpvVideoSurface.h"
 
-#include "VantorError.h"
+#include "MpvLibrary.h"
 
 #include <QMetaObject>
 #include <QOpenGLContext>
@@ -11,6 +11,7 @@
 #include <mpv/render_gl.h>
 
 #include <string>
+#include <utility>
 
 namespace vantor {
 
@@ -24,9 +25,8 @@ void* getProcAddress(void*, const char* name)
 
 } // namespace
 
-MpvGlSurface::MpvGlSurface(mpv_handle* mpv, QWidget* parent)
+MpvGlSurface::MpvGlSurface(QWidget* parent)
     : QOpenGLWidget(parent)
-    , m_mpv(mpv)
 {
 }
 
@@ -35,18 +35,36 @@ MpvGlSurface::~MpvGlSurface()
     freeRenderContext();
 }
 
+void MpvGlSurface::attach(mpv_handle* mpv, std::shared_ptr<const MpvLibrary> library)
+{
+    m_mpv = mpv;
+    m_library = std::move(library);
+    // Before the widget is first shown initializeGL() makes the context.
+    if (!isValid())
+        return;
+    makeCurrent();
+    createRenderContext();
+    doneCurrent();
+    update();
+}
+
 void MpvGlSurface::freeRenderContext()
 {
     if (!m_context)
         return;
     makeCurrent();
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
+    m_library->renderContextSetUpdateCallback(m_context, nullptr, nullptr);
+    m_library->renderContextFree(m_context);
     m_context = nullptr;
     doneCurrent();
 }
 
 void MpvGlSurface::initializeGL()
+{
+    createRenderContext();
+}
+
+void MpvGlSurface::createRenderContext()
 {
     if (m_context || !m_mpv)
         return;
@@ -58,15 +76,15 @@ void MpvGlSurface::initializeGL()
         { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    // Called from Qt's paint handling, where an exception would end the program: the player's status
+    // Runs inside Qt's paint handling, where an exception would end the program: the player's status
     // tells instead, and the panel stays black.
-    const int result = mpv_render_context_create(&m_context, m_mpv, params);
+    const int result = m_library->renderContextCreate(&m_context, m_mpv, params);
     if (result < 0) {
         m_context = nullptr;
-        m_renderError = std::string("OpenGL: ") + mpv_error_string(result);
+        m_renderError = std::string("OpenGL: ") + m_library->errorString(result);
         return;
     }
-    mpv_render_context_set_update_callback(m_context, &MpvGlSurface::onUpdate, this);
+    m_library->renderContextSetUpdateCallback(m_context, &MpvGlSurface::onUpdate, this);
 }
 
 void MpvGlSurface::paintGL()
@@ -82,7 +100,7 @@ void MpvGlSurface::paintGL()
         { MPV_RENDER_PARAM_FLIP_Y, &flipY },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    mpv_render_context_render(m_context, params);
+    m_library->renderContextRender(m_context, params);
     ++m_framesRendered;
 }
 
@@ -93,26 +111,17 @@ void MpvGlSurface::onUpdate(void* context)
     QMetaObject::invokeMethod(
         self,
         [self] {
-            if (self->m_context && (mpv_render_context_update(self->m_context) & MPV_RENDER_UPDATE_FRAME))
+            if (self->m_context
+                && (self->m_library->renderContextUpdate(self->m_context) & MPV_RENDER_UPDATE_FRAME))
                 self->update();
         },
         Qt::QueuedConnection);
 }
 
-MpvSoftwareSurface::MpvSoftwareSurface(mpv_handle* mpv, QWidget* parent)
+MpvSoftwareSurface::MpvSoftwareSurface(QWidget* parent)
     : QWidget(parent)
-    , m_mpv(mpv)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    int advanced = 1;
-    mpv_render_param params[] = {
-        { MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW) },
-        { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
-        { MPV_RENDER_PARAM_INVALID, nullptr },
-    };
-    if (const int result = mpv_render_context_create(&m_context, m_mpv, params); result < 0)
-        throw Error(std::string("mpv: the video renderer could not start: ") + mpv_error_string(result));
-    mpv_render_context_set_update_callback(m_context, &MpvSoftwareSurface::onUpdate, this);
 }
 
 MpvSoftwareSurface::~MpvSoftwareSurface()
@@ -120,12 +129,32 @@ MpvSoftwareSurface::~MpvSoftwareSurface()
     freeRenderContext();
 }
 
+void MpvSoftwareSurface::attach(mpv_handle* mpv, std::shared_ptr<const MpvLibrary> library)
+{
+    if (m_context)
+        return;
+    m_mpv = mpv;
+    m_library = std::move(library);
+    int advanced = 1;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW) },
+        { MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    if (const int result = m_library->renderContextCreate(&m_context, m_mpv, params); result < 0) {
+        m_context = nullptr;
+        m_renderError = m_library->errorString(result);
+        return;
+    }
+    m_library->renderContextSetUpdateCallback(m_context, &MpvSoftwareSurface::onUpdate, this);
+}
+
 void MpvSoftwareSurface::freeRenderContext()
 {
     if (!m_context)
         return;
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
+    m_library->renderContextSetUpdateCallback(m_context, nullptr, nullptr);
+    m_library->renderContextFree(m_context);
     m_context = nullptr;
 }
 
@@ -141,7 +170,7 @@ void MpvSoftwareSurface::renderFrame(bool force)
 {
     if (!m_context)
         return;
-    const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+    const bool newFrame = m_library->renderContextUpdate(m_context) & MPV_RENDER_UPDATE_FRAME;
     if (!newFrame && !force)
         return;
     const QSize size = this->size().expandedTo(QSize(1, 1));
@@ -158,7 +187,7 @@ void MpvSoftwareSurface::renderFrame(bool force)
         { MPV_RENDER_PARAM_SW_POINTER, m_frame.bits() },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (mpv_render_context_render(m_context, params) >= 0) {
+    if (m_library->renderContextRender(m_context, params) >= 0) {
         ++m_framesRendered;
         update();
     }

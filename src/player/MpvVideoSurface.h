@@ -4,6 +4,7 @@
 #include <QOpenGLWidget>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 struct mpv_handle;
@@ -11,20 +12,27 @@ struct mpv_render_context;
 
 namespace vantor {
 
-// A widget that shows mpv's picture through a render context of its own. The render context must be
-// freed before the mpv handle is destroyed: MpvPlayer::release() calls freeRenderContext() first.
+struct MpvLibrary;
+
+// A widget that shows mpv's picture through a render context of its own. The widget exists from the
+// window's creation; the render context is made once the player has started (attach). It must be freed
+// before the mpv handle is destroyed: MpvPlayer::release() calls freeRenderContext() first.
 class MpvVideoSurface {
 public:
     virtual ~MpvVideoSurface() = default;
+    // Starts showing the picture of `mpv`, whose functions `library` holds.
+    virtual void attach(mpv_handle* mpv, std::shared_ptr<const MpvLibrary> library) = 0;
     virtual void freeRenderContext() = 0;
     virtual QWidget* widget() = 0;
     // Frames rendered so far (tests and the screenshot tool wait for the first picture with it).
     int framesRendered() const { return m_framesRendered; }
-    // Why the surface shows no picture, when its renderer could not start after the window was shown;
-    // empty otherwise.
+    // Why the surface shows no picture, when its renderer could not start; empty otherwise.
     const std::string& renderError() const { return m_renderError; }
 
 protected:
+    mpv_handle* m_mpv = nullptr;
+    std::shared_ptr<const MpvLibrary> m_library;
+    mpv_render_context* m_context = nullptr;
     int m_framesRendered = 0;
     std::string m_renderError;
 };
@@ -33,8 +41,9 @@ protected:
 class MpvGlSurface : public QOpenGLWidget, public MpvVideoSurface {
     Q_OBJECT
 public:
-    MpvGlSurface(mpv_handle* mpv, QWidget* parent);
+    explicit MpvGlSurface(QWidget* parent);
     ~MpvGlSurface() override;
+    void attach(mpv_handle* mpv, std::shared_ptr<const MpvLibrary> library) override;
     void freeRenderContext() override;
     QWidget* widget() override { return this; }
 
@@ -43,9 +52,9 @@ protected:
     void paintGL() override;
 
 private:
+    // Needs the widget's GL context current.
+    void createRenderContext();
     static void onUpdate(void* context);
-    mpv_handle* m_mpv;
-    mpv_render_context* m_context = nullptr;
 };
 
 // libmpv's software renderer (MPV_RENDER_API_TYPE_SW) into a QImage painted in paintEvent. Used where
@@ -53,8 +62,9 @@ private:
 class MpvSoftwareSurface : public QWidget, public MpvVideoSurface {
     Q_OBJECT
 public:
-    MpvSoftwareSurface(mpv_handle* mpv, QWidget* parent);
+    explicit MpvSoftwareSurface(QWidget* parent);
     ~MpvSoftwareSurface() override;
+    void attach(mpv_handle* mpv, std::shared_ptr<const MpvLibrary> library) override;
     void freeRenderContext() override;
     QWidget* widget() override { return this; }
 
@@ -65,8 +75,6 @@ protected:
 private:
     static void onUpdate(void* context);
     void renderFrame(bool force = false);
-    mpv_handle* m_mpv;
-    mpv_render_context* m_context = nullptr;
     QImage m_frame;
 };
 
