@@ -61,6 +61,17 @@ std::size_t characterLength(std::string_view text, std::size_t offset, CodePage 
     return codePage == CodePage::Utf8 ? utf8CharacterLength(text, offset) : gbCharacterLength(text, offset);
 }
 
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::size_t characterCount(std::string_view text, CodePage codePage)
 {
     std::size_t count = 0;

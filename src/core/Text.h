@@ -25,6 +25,9 @@ bool isCharacterStart(std::string_view text, std::size_t offset, CodePage codePa
 // Number of bytes of the character that starts at `offset` (1 at the end of a truncated character).
 std::size_t characterLength(std::string_view text, std::size_t offset, CodePage codePage = CodePage::Gbk);
 
+// Value of one hexadecimal digit (either case), or -1 for any other character.
+int hexDigitValue(char c);
+
 // Number of characters in `text`.
 std::size_t characterCount(std::string_view text, CodePage codePage = CodePage::Gbk);
 

@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include "Text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -27,17 +29,6 @@ bool isLineSpecial(char c)
 bool isNewline(char c)
 {
     return c == '\n' || c == '\r';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // One logical line as QSettings splits an INI text: a quoted part and a backslash before a line end
@@ -205,7 +196,7 @@ RawValue unescapedValue(QByteArrayView data)
     // Reads the digits of a \x or octal escape; false when the data ended inside it.
     auto numericEscape = [&](int base, char16_t code) {
         while (i < size) {
-            const int digit = hexValue(data[i]);
+            const int digit = hexDigitValue(data[i]);
             if (digit < 0 || digit >= base) {
                 text += QChar(code);
                 return true;
@@ -233,7 +224,7 @@ RawValue unescapedValue(QByteArrayView data)
             } else if (escaped == 'x') {
                 if (i >= size)
                     return value;
-                if (hexValue(data[i]) >= 0 && !numericEscape(16, 0))
+                if (hexDigitValue(data[i]) >= 0 && !numericEscape(16, 0))
                     return value;
             } else if (escaped >= '0' && escaped <= '7') {
                 if (!numericEscape(8, static_cast<char16_t>(escaped - '0')))
@@ -326,7 +317,7 @@ QByteArray escapedValue(const std::string& utf8)
         if (c == ';' || c == ',' || c == '=')
             needsQuotes = true;
         // "\x1" followed by "f" would read back as "\x1f".
-        if (escapeNextIfHexDigit && c < 0x80 && hexValue(static_cast<char>(c)) >= 0) {
+        if (escapeNextIfHexDigit && c < 0x80 && hexDigitValue(static_cast<char>(c)) >= 0) {
             result += "\\x" + QByteArray::number(c, 16);
             continue;
         }

@@ -26,15 +26,7 @@ long long positionOf(std::string_view text, std::string_view needle)
 
 int hexPair(std::string_view pair)
 {
-    const auto digit = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
+    const auto digit = hexDigitValue;
     if (pair.size() != 2 || digit(pair[0]) < 0 || digit(pair[1]) < 0)
         throw Error("'$" + std::string(pair) + "' is not a valid integer value");
     return digit(pair[0]) * 16 + digit(pair[1]);
