@@ -470,6 +470,10 @@ int TForm1::plainCaretColumn() const
 void TForm1::setPlainReadOnly(bool readOnly)
 {
     plainView()->setReadOnly(readOnly);
+    // Read-only stops typing on an empty line, not the caret: the arrow keys must still lead away from
+    // it (edit mode starts on the empty last line), which a read-only Qt text view does not allow.
+    if (readOnly)
+        plainView()->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 QWidget* TForm1::control(Control control) const

@@ -37,10 +37,16 @@ INSTANTIATE_TEST_SUITE_P(Positions, CurrentTimeCodeTest,
         ReadCase { 12, "00:00:12,000" }, ReadCase { 3723.5, "01:02:03,500" },
         ReadCase { 59.9999, "00:00:59,999" }));
 
-TEST_F(CaptureClockTest, WithoutMediaTheCodeIsACommaAndZerosAndTheLabelKeepsItsText)
+// While the video is still opening the player knows a position (a pending seek) but has no position
+// string: the code is built from the position, so a mark taken then is a whole time code, never ",280".
+TEST_F(CaptureClockTest, WithoutAPositionStringTheCodeComesFromThePositionAndTheLabelKeepsItsText)
 {
     view.texts[Control::Label1] = "00:00:07,000";
-    EXPECT_EQ(clock.CurrentTimeCode(), ",000");
+    EXPECT_EQ(clock.CurrentTimeCode(), "00:00:00,000");
+    player.position = 3723.28;
+    EXPECT_EQ(clock.CurrentTimeCode(), "01:02:03,280");
+    EXPECT_EQ(session.RawTimeCode, ",280");
+    player.position = 0;
     clock.Timer1Timer();
     EXPECT_EQ(view.texts[Control::Label1], "00:00:07,000");
     EXPECT_EQ(session.PlayerPositionText, "");

@@ -138,7 +138,10 @@ TEST_F(CaptureCycleTest, EnterDoesNothingWhileAButtonIsEnabledOrTheFieldIsEmpty)
     EXPECT_TRUE(files.writes.empty());
 }
 
-TEST_F(CaptureCycleTest, EnterWithoutAnyWrapTakesTheEmptyWrap)
+// Enter before the loop has jumped once in the run (typed faster than the segment, or marked while the
+// video was still opening): the next entry starts at the end just marked, never with an empty start that
+// would write " --> 00:00:03,000" into the files, and the video is not sent back to its beginning.
+TEST_F(CaptureCycleTest, EnterBeforeAnyWrapStartsTheNextEntryAtTheEnd)
 {
     player.position = 0.5;
     hotKeys.press(HotKey::F9);
@@ -146,8 +149,15 @@ TEST_F(CaptureCycleTest, EnterWithoutAnyWrapTakesTheEmptyWrap)
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "Hi";
     controller.InputEditKeyDown(kEnterKey);
-    EXPECT_EQ(view.texts[Control::Edit1], "");
-    EXPECT_EQ(session().StartSeconds, 0);
+    EXPECT_EQ(view.texts[Control::Edit1], "00:00:02,000");
+    EXPECT_EQ(session().StartSeconds, 2);
+    EXPECT_EQ(player.seeks.back(), 2);
+
+    player.position = 3;
+    hotKeys.press(HotKey::F10);
+    view.texts[Control::InputEdit] = "Two";
+    controller.InputEditKeyDown(kEnterKey);
+    EXPECT_EQ(controller.documents().PlainDocument.line(5), "00:00:02,000 --> 00:00:03,000");
 }
 
 TEST_F(CaptureCycleTest, PlayerFailureAfterTheAppendsKeepsTheEntrySaved)

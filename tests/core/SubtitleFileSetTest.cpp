@@ -86,7 +86,8 @@ TEST_F(SubtitleFileSetTest, AnsweringYesLoadsBothDocumentsInEditMode)
     EXPECT_TRUE(files.writes.empty()) << "loading writes no file";
     EXPECT_TRUE(session().EditMode);
     EXPECT_TRUE(session().ResumePending);
-    EXPECT_TRUE(session().CustomStyle);
+    EXPECT_FALSE(session().CustomStyle) << "the loaded lines are in the default style";
+    EXPECT_EQ(session().EntryCount, 2);
     EXPECT_FALSE(session().Loading);
     EXPECT_EQ(view.texts[Control::Edit1], "01:02:03,500");
     EXPECT_EQ(view.texts[Control::Edit2], "01:02:04,250");
@@ -105,6 +106,54 @@ TEST_F(SubtitleFileSetTest, AnsweringYesLoadsBothDocumentsInEditMode)
     EXPECT_EQ(player.seeks.front(), 3724.25);
     EXPECT_FALSE(session().ResumePending);
 }
+
+// Going on with a loaded file the way a user does right after start: F8, then F9 while the video is still
+// opening (no position string yet), F10, Enter. The entry continues the numbering, its time line is whole
+// and its text line closes "<b>" like the loaded ones.
+TEST_F(SubtitleFileSetTest, EntryAfterLoadingContinuesTheFileWholeAndInItsStyle)
+{
+    files.files[kFormatted] = kTwoEntries;
+    open();
+    controller.ContinueButtonClick();
+    player.mediaOpen = false;
+    player.position = 3724.25;
+    hotKeys.press(HotKey::F9);
+    player.position = 3725.5;
+    hotKeys.press(HotKey::F10);
+    view.texts[Control::InputEdit] = "Three";
+    controller.InputEditKeyDown(kEnterKey);
+
+    const std::string entry = "3\r\n01:02:04,250 --> 01:02:05,500\r\n";
+    EXPECT_EQ(files.files[kFormatted], kTwoEntries + entry + kDefaultBlock + "Three</b>\r\n\r\n");
+    EXPECT_EQ(
+        files.files[kPlain].substr(files.files[kPlain].size() - entry.size() - 9), entry + "Three\r\n\r\n");
+}
+
+struct NumberCase {
+    const char* name;
+    std::string file;
+    int entryCount;
+};
+
+class NumberingTest : public MainFixture, public ::testing::WithParamInterface<NumberCase> { };
+
+TEST_P(NumberingTest, NextEntryFollowsTheLastNumber)
+{
+    files.files[kFormatted] = GetParam().file;
+    open();
+    EXPECT_EQ(session().EntryCount, GetParam().entryCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NumberingTest,
+    ::testing::Values(NumberCase { "Numbered", kTwoEntries, 2 },
+        NumberCase { "NumberedFromSeven", "7\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n", 7 },
+        NumberCase { "NumberNotANumber",
+            "x\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n"
+            "y\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n",
+            2 },
+        NumberCase { "TimeLineFirst", "00:00:01,000 --> 00:00:02,000\r\nA\r\n", 1 },
+        NumberCase { "NoTimeLine", "just text\r\n", 0 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SubtitleFileSetTest, CustomStyledFileLosesItsTagsInThePlainDocument)
 {

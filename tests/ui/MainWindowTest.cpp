@@ -156,21 +156,51 @@ TEST_F(MainWindowTest, ResizingKeepsThePictureCoveringItsPanel)
 }
 
 // Typing in the plain view writes both files at each keystroke, and the documents stay in line.
-TEST_F(MainWindowTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
-{
-    ASSERT_TRUE(folder.isValid());
-    const QByteArray block = QByteArray("{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
-    QFile formatted(path("clip.srt"));
-    ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
-    formatted.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello</b>\r\n\r\n");
-    formatted.close();
-    QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
-    dialogs.fileToOpen = path("clip.mp4").toStdString();
-    dialogs.answerYes = true;
-    QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
+const QByteArray kDefaultBlock = QByteArray("{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
 
-    auto* plain = find<QPlainTextEdit>("UserRichEdit");
-    ASSERT_FALSE(plain->isHidden());
+// A window that opened clip.mp4 beside a one-entry clip.srt and answered Yes: the plain view is in edit mode.
+class EditViewTest : public MainWindowTest {
+protected:
+    QPlainTextEdit* plain = nullptr;
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(folder.isValid());
+        QFile formatted(path("clip.srt"));
+        ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
+        formatted.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
+        formatted.close();
+        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+        dialogs.fileToOpen = path("clip.mp4").toStdString();
+        dialogs.answerYes = true;
+        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
+        plain = find<QPlainTextEdit>("UserRichEdit");
+        ASSERT_FALSE(plain->isHidden());
+    }
+};
+
+// Edit mode starts with the caret on the empty last line, where nothing may be typed; the keyboard must
+// still lead the caret to the entries (a read-only Qt view ignores the arrow keys unless told otherwise).
+TEST_F(EditViewTest, ArrowKeysLeaveTheReadOnlyEmptyLine)
+{
+    plain->setFocus();
+    QTest::keyClick(plain, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(plain->isReadOnly());
+    QTest::keyClicks(plain, "x");
+    EXPECT_EQ(plain->toPlainText().toStdString(), "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+
+    QTest::keyClick(plain, Qt::Key_Up);
+    QTest::keyClick(plain, Qt::Key_End);
+    EXPECT_EQ(plain->textCursor().blockNumber(), 2);
+    EXPECT_FALSE(plain->isReadOnly());
+    QTest::keyClicks(plain, "!");
+    EXPECT_EQ(readAll(path("NoFormatclip.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello!\r\n\r\n");
+}
+
+TEST_F(EditViewTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
+{
+    const QByteArray& block = kDefaultBlock;
     EXPECT_EQ(plain->toPlainText().toStdString(), "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
     plain->setFocus();
     QTextCursor cursor(plain->document()->findBlockByNumber(2));

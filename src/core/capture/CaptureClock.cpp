@@ -2,11 +2,25 @@
 
 #include "capture/TimeCode.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 namespace vantor {
 
 namespace {
 // The status label pads the player's status text with 21 blanks.
 const std::string kStatusPadding(21, ' ');
+
+// hh:mm:ss of a position, for the time before the player has a position string of its own.
+std::string clockOf(double seconds)
+{
+    const long long whole
+        = std::isfinite(seconds) ? static_cast<long long>(std::floor(std::clamp(seconds, 0.0, 359999.0))) : 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    return text;
+}
 } // namespace
 
 CaptureClock::CaptureClock(CaptureSession& session, MainView& view, MediaPlayer& player)
@@ -25,13 +39,19 @@ std::string CaptureClock::CurrentTimeCode()
             m_session.ResumePending = false;
     }
     m_session.PlayerPositionText = m_player.currentPositionString();
-    m_session.PositionSecondsText = formatPositionSeconds(m_player.currentPosition());
-    m_session.RawTimeCode
-        = m_session.PlayerPositionText + "," + millisecondsOf(m_session.PositionSecondsText);
+    const double position = m_player.currentPosition();
+    m_session.PositionSecondsText = formatPositionSeconds(position);
+    const std::string milliseconds = millisecondsOf(m_session.PositionSecondsText);
+    m_session.RawTimeCode = m_session.PlayerPositionText + "," + milliseconds;
     for (const Control field : { Control::Edit1, Control::Edit2 }) {
         if (m_view.text(field) == ":0")
             m_view.setText(field, std::string(kZeroTimeCode));
     }
+    // While the video is still opening the player has a position but no position string yet. A mark
+    // taken then (F9 or F10 pressed right after start) must still be a whole time code: ",280" would go
+    // into the time line of the entry and make it unreadable.
+    if (m_session.PlayerPositionText.empty())
+        return clockOf(position) + "," + milliseconds;
     if (m_session.RawTimeCode.size() == 9)
         return "00:" + m_session.RawTimeCode;
     return m_session.RawTimeCode;

@@ -88,6 +88,13 @@ void CaptureCycle::InputEditKeyDown(int key)
     m_documents.FormattedDocument.append(m_compose(text, m_session.CustomStyle));
     m_documents.FormattedDocument.append(std::string());
 
+    // Before the loop has jumped once in this run there is no wrap point. The next entry then starts at
+    // the end just marked: an empty start would make its time line unreadable, and the seek below would
+    // send the video back to its beginning.
+    if (m_session.WrapTimeCode.empty()) {
+        m_session.WrapTimeCode = trimControl(m_view.text(Control::Edit2));
+        m_session.WrapSeconds = m_session.EndSeconds;
+    }
     m_view.setText(Control::InputEdit, std::string());
     m_view.setText(Control::Edit1, m_session.WrapTimeCode);
     m_view.setEnabled(Control::StartTimeButton, true);

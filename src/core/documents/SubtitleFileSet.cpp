@@ -11,6 +11,27 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// The number of the last entry of a loaded document: the number line above its last time line, or, when
+// that line holds no positive number, the count of its time lines.
+int lastEntryNumber(const TextDocument& document)
+{
+    int timeLines = 0;
+    std::size_t last = document.lineCount();
+    for (std::size_t i = 0; i < document.lineCount(); ++i) {
+        if (document.line(i).find("-->") != std::string::npos) {
+            ++timeLines;
+            last = i;
+        }
+    }
+    if (last > 0 && last < document.lineCount()) {
+        const std::string number = trimControl(document.line(last - 1));
+        if (!number.empty() && number.size() <= 9
+            && number.find_first_not_of("0123456789") == std::string::npos && std::stoi(number) > 0)
+            return std::stoi(number);
+    }
+    return timeLines;
+}
+
 bool isValidUtf8(std::string_view bytes, bool& hasNonAscii)
 {
     hasNonAscii = false;
@@ -154,6 +175,13 @@ void SubtitleFileSet::loadExistingFile()
     m_session.Loading = false;
     m_session.ResumePending = true;
     m_session.CustomStyle = true;
+    // A document whose first text line cannot hold the custom style is in the default style: new entries
+    // then close their "<b>" like the loaded ones (the font dialog applies the same rule when it opens).
+    const TextDocument& formatted = m_documents.FormattedDocument;
+    if (!mayBeCustomStyled(formatted.lineCount() > 2 ? formatted.line(2) : std::string()))
+        m_session.CustomStyle = false;
+    // The next entry continues the file's numbering instead of starting again at 1.
+    m_session.EntryCount = lastEntryNumber(formatted);
     RestoreLastTimes();
     m_view.setText(Control::Label1, m_view.text(Control::Edit2));
     m_session.ResumeSeconds = timeCodeToSeconds(m_view.text(Control::Edit2));
