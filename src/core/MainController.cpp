@@ -189,6 +189,11 @@ void MainController::OpenVideo(const std::string& path)
     action([&] { m_fileSet.OpenVideo(path); });
 }
 
+void MainController::VideoFailed(const std::string& reason)
+{
+    action([&] { m_fileSet.VideoFailed(reason); });
+}
+
 void MainController::StartTimeButtonClick()
 {
     action([&] { m_cycle.StartTimeButtonClick(); });

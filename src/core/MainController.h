@@ -57,6 +57,8 @@ public:
     void OpenButtonClick();
     // Opens `path` as if it had been chosen in the open-file dialog.
     void OpenVideo(const std::string& path);
+    // The player reports, after the open, that it cannot play the opened file; `reason` is its own text.
+    void VideoFailed(const std::string& reason);
     void StartTimeButtonClick();
     void EndTimeButtonClick();
     void InputEditKeyDown(int key);

@@ -89,8 +89,15 @@ void IniSettingsStore::writeValue(const std::string& name, const std::string& va
         if (error.code() != ENOENT)
             throw failure("Failed to set data for", name);
     }
+    std::string written = IniFile(std::move(bytes)).withValue(name, value);
+    // A file damaged by hand or by another program (an unclosed quote, a backslash at its end) can swallow
+    // the line we add, which would then never read back: every start would append the defaults again and a
+    // saved style would be lost. Such a file is refused and left as it is, for the user to repair.
+    const IniFile::Value check = IniFile(written).value(name);
+    if (check.type != IniFile::ValueType::Text || check.text != value)
+        throw failure("Failed to set data for", name);
     try {
-        replaceFileAtomically(filePath(), IniFile(std::move(bytes)).withValue(name, value));
+        replaceFileAtomically(filePath(), written);
     } catch (const FileError&) {
         throw failure("Failed to set data for", name);
     }

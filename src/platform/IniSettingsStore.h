@@ -27,7 +27,8 @@ public:
     // "Invalid data type for 'NAME'" when the value is not text (see IniFile::ValueType).
     std::string readValue(const std::string& name) override;
     // Throws "Failed to set data for 'NAME'" when the folder is missing, the file cannot be read (its other
-    // values would be lost), another writer holds the file's lock for too long, or the write fails.
+    // values would be lost), the file is damaged so that the value would not read back, another writer holds
+    // the file's lock for too long, or the write fails. The file is then left as it was.
     void writeValue(const std::string& name, const std::string& value) override;
 
 private:

@@ -298,6 +298,16 @@ void TForm1::attach(MainController& controller)
     connect(plain, &PlainTextView::mouseButtonChanged, this,
         [this] { forward(&MainController::UserRichEditMouseDown); });
     connect(plain->document(), &QTextDocument::contentsChange, this, &TForm1::onPlainContentsChange);
+    // Queued: the player emits while it drains its events, and the handler may open a message box.
+    connect(&m_player, &MpvPlayer::fileLoaded, this, &TForm1::onFileLoaded, Qt::QueuedConnection);
+}
+
+void TForm1::onFileLoaded(bool ok)
+{
+    // A failure that a later open has already replaced is no longer news.
+    if (ok || m_released || !m_controller || m_player.openFailure().empty())
+        return;
+    guarded([this] { m_controller->VideoFailed(m_player.openFailure()); });
 }
 
 void TForm1::onPlainContentsChange(int position, int, int)

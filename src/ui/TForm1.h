@@ -67,6 +67,7 @@ private:
     void buildControls();
     void guarded(const std::function<void()>& handler);
     void onTimer();
+    void onFileLoaded(bool ok);
     void onPlainContentsChange(int position, int removed, int added);
     // The plain view's keys: true when the key is discarded before the view sees it.
     bool plainKeyEvent(QKeyEvent* event, bool keyUp);

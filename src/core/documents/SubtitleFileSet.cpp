@@ -5,6 +5,8 @@
 #include "capture/TimeCode.h"
 #include "style/StyleTags.h"
 
+#include <cstdio>
+
 namespace vantor {
 
 namespace {
@@ -105,6 +107,7 @@ void SubtitleFileSet::OpenButtonClick()
 void SubtitleFileSet::OpenVideo(const std::string& path)
 {
     try {
+        m_videoPath = path;
         m_player.setUrl(path);
         m_player.stop();
         const auto [directory, fileName] = splitPath(path);
@@ -134,6 +137,14 @@ void SubtitleFileSet::OpenVideo(const std::string& path)
     }
 }
 
+void SubtitleFileSet::VideoFailed(const std::string& reason)
+{
+    m_view.setEnabled(Control::OpenButton, true);
+    m_view.setEnabled(Control::StartTimeButton, false);
+    m_view.setEnabled(Control::EndTimeButton, false);
+    m_dialogs.reportError("无法播放 " + m_videoPath + "：" + reason + "\n请打开一个视频文件。");
+}
+
 void SubtitleFileSet::ResetCapture()
 {
     for (const Control control : { Control::Label1, Control::Edit1, Control::Edit2 })
@@ -160,9 +171,16 @@ void SubtitleFileSet::loadExistingFile()
     std::string bytes;
     try {
         bytes = m_files.readFile(m_session.FormattedPath);
-    } catch (...) {
+    } catch (const std::exception& error) {
         m_session.Loading = false;
-        throw;
+        refuseExistingFile(error.what());
+    }
+    if (bytes.size() > kMaxSubtitleFileBytes) {
+        m_session.Loading = false;
+        char size[32];
+        std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(bytes.size()) / (1024 * 1024));
+        refuseExistingFile("字幕文件 " + m_session.FormattedPath + " 太大（" + size + "，最大 "
+            + std::to_string(kMaxSubtitleFileBytes / (1024 * 1024)) + " MB），不像是 SRT 字幕文件。");
     }
     m_documents.codePage = detectCodePage(bytes);
     m_byteOrderMark = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
@@ -185,6 +203,17 @@ void SubtitleFileSet::loadExistingFile()
     RestoreLastTimes();
     m_view.setText(Control::Label1, m_view.text(Control::Edit2));
     m_session.ResumeSeconds = timeCodeToSeconds(m_view.text(Control::Edit2));
+}
+
+// The user asked to edit a file that cannot be opened. The open fails: nothing is loaded, and the file set
+// stays unset so that no entry made afterwards replaces the file the user could not see.
+void SubtitleFileSet::refuseExistingFile(const std::string& reason)
+{
+    m_session.FormattedPath.clear();
+    m_view.setEnabled(Control::StartTimeButton, false);
+    m_view.setEnabled(Control::EndTimeButton, false);
+    m_dialogs.reportError(reason + "\n字幕文件没有打开，也没有被改动。");
+    throw Error(reason);
 }
 
 void SubtitleFileSet::backUpExistingFiles()

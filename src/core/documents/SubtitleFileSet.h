@@ -21,15 +21,25 @@ namespace vantor {
 // the event loop). A rewrite that clears a document and fills it again thus never reaches the disk half
 // done. A write that fails is reported once, in plain words; the document keeps its content and the file
 // stays due, so the next action tries again.
+// A subtitle file larger than this is refused rather than loaded: real ones stay far below it (a three-hour
+// film takes some 300 KB), while loading one into the window costs some 20 times its size in memory and
+// 0.3 s a megabyte (100 MB: 35 s frozen and 2.2 GB measured), and every keystroke rewrites both files whole.
+inline constexpr std::size_t kMaxSubtitleFileBytes = 10 * 1024 * 1024;
+
 class SubtitleFileSet {
 public:
     SubtitleFileSet(CaptureSession& session, SubtitleDocuments& documents, MainView& view,
         MediaPlayer& player, Dialogs& dialogs, FileSystem& files, TextCodec& codec);
 
-    // Shows the open-file dialog and opens the chosen video. Failures are caught and end the open quietly.
+    // Shows the open-file dialog and opens the chosen video. Failures are caught and end the open quietly,
+    // but for an existing subtitle file the user asked to edit and that cannot be read or is too large:
+    // that one is reported, and the file set stays unset so that nothing replaces the file.
     void OpenButtonClick();
     // The steps of an open after the dialog: the video at `path` (UTF-8).
     void OpenVideo(const std::string& path);
+    // The player found after the open that it cannot play the video (a text file, a missing file): the open
+    // failed after all. Tells the user why, lets another video be opened and marks nothing with F9/F10.
+    void VideoFailed(const std::string& reason);
     void ResetCapture();
     void PrepareSubtitleFiles();
     void RestoreLastTimes();
@@ -57,6 +67,7 @@ public:
 private:
     void writeDue(bool& due, std::string& lastError, const std::string& path, const TextDocument& document);
     void loadExistingFile();
+    [[noreturn]] void refuseExistingFile(const std::string& reason);
     void backUpExistingFiles();
 
     CaptureSession& m_session;
@@ -67,6 +78,7 @@ private:
     FileSystem& m_files;
     TextCodec& m_codec;
     std::function<void()> m_applyPlainEdit;
+    std::string m_videoPath;
     bool m_appendingEntry = false;
     bool m_byteOrderMark = false;
     bool m_formattedDue = false;
