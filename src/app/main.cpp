@@ -28,7 +28,8 @@ const char* const kUsage
       "The subtitles are written beside the video as NAME.srt (with style tags) and\n"
       "NoFormatNAME.srt (plain).\n\n"
       "  --help     show this text\n"
-      "  --version  show the version\n";
+      "  --version  show the version\n"
+      "  --         ends the options, for a VIDEO whose name starts with \"-\"\n";
 
 } // namespace
 
