@@ -65,9 +65,11 @@ void CaptureCycle::InputEditKeyDown(int key)
     if (typed.empty())
         return;
     // Encode first: a character the file's code page cannot hold is refused before anything changes,
-    // never written as "?".
+    // never written as "?". That holds for the style pieces too (a custom font name the code page cannot
+    // hold): composed after the plain appends, a failure would leave the two documents out of line.
     const std::string text = m_codec.encode(typed, m_documents.codePage);
     const std::string time = timeLine();
+    const std::string styled = m_compose(text, m_session.CustomStyle);
 
     m_session.EntryCount += 1;
     const std::string number = std::to_string(m_session.EntryCount);
@@ -85,7 +87,7 @@ void CaptureCycle::InputEditKeyDown(int key)
     }
     m_documents.FormattedDocument.append(number);
     m_documents.FormattedDocument.append(time);
-    m_documents.FormattedDocument.append(m_compose(text, m_session.CustomStyle));
+    m_documents.FormattedDocument.append(styled);
     m_documents.FormattedDocument.append(std::string());
 
     // Before the loop has jumped once in this run there is no wrap point. The next entry then starts at

@@ -32,9 +32,11 @@ long long parseInteger(std::string_view text)
         negative = digits.front() == '-';
         digits.remove_prefix(1);
     }
+    // One sign at most: from_chars would take a second "-" itself, and negating its LLONG_MIN overflows.
+    const bool startsWithDigit = !digits.empty() && digits.front() >= '0' && digits.front() <= '9';
     long long value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    if (!startsWithDigit || error != std::errc() || end != digits.data() + digits.size())
         throw Error("'" + std::string(text) + "' is not a valid integer value");
     return negative ? -value : value;
 }

@@ -99,14 +99,19 @@ std::string balanceBoldEnd(std::string line, RestyleTarget target)
     return line;
 }
 
-std::string restyleEachTextLine(
-    const std::vector<std::string>& lines, std::string_view block, RestyleTarget target, CodePage codePage)
+std::string restyleEachTextLine(const std::vector<std::string>& lines, std::string_view block,
+    RestyleTarget target, CodePage codePage, bool keepStyled)
 {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isTextLine(lines, i)) {
             const std::string_view line = lines[i];
             const StyleBlock old = leadingStyleBlock(line, codePage);
+            if (keepStyled && old.kind != StyleBlockKind::None && line.substr(0, old.length) == block) {
+                text += line;
+                text += "\r\n";
+                continue;
+            }
             std::string restyled(block);
             restyled.append(line.substr(old.length));
             text += balanceBoldEnd(std::move(restyled), target);

@@ -42,9 +42,11 @@ enum class RestyleTarget { Custom, Default };
 std::string balanceBoldEnd(std::string line, RestyleTarget target);
 
 // Line by line: every text line gets `block` in place of its leading style block, or in front when it has
-// none, and its bold end balanced for `target`. Numbers, time lines and empty lines stay byte for byte.
-// Returns the document text (each line followed by CR LF).
-std::string restyleEachTextLine(
-    const std::vector<std::string>& lines, std::string_view block, RestyleTarget target, CodePage codePage);
+// none, and its bold end balanced for `target`. With `keepStyled`, a line whose leading block already is
+// `block` stays as it is: saving a document in the style it has changes nothing, and a "<b>" or "</b>" of
+// the subtitle's own text is not the block's to balance. Numbers, time lines and empty lines stay byte for
+// byte. Returns the document text (each line followed by CR LF).
+std::string restyleEachTextLine(const std::vector<std::string>& lines, std::string_view block,
+    RestyleTarget target, CodePage codePage, bool keepStyled);
 
 } // namespace vantor
