@@ -295,7 +295,7 @@ void FontOptions::RestyleFormattedDocument()
             rewrite(text);
         } else {
             const std::string text
-                = restyleEachTextLine(lines, defaultBlock, RestyleTarget::Default, codePage);
+                = restyleEachTextLine(lines, defaultBlock, RestyleTarget::Default, codePage, true);
             if (text != whole)
                 rewrite(text);
         }
@@ -311,7 +311,10 @@ void FontOptions::RestyleFormattedDocument()
             rewrite(replaceAllBytes(whole, old, newBlock, codePage));
             rewrite(replaceAllBytes(document.text(), kBoldEnd, "", codePage));
         } else {
-            const std::string text = restyleEachTextLine(lines, newBlock, RestyleTarget::Custom, codePage);
+            // The document goes over to the custom style: the "</b>" that composing in the default style
+            // put after each text goes, also on lines that carry custom tags already.
+            const std::string text
+                = restyleEachTextLine(lines, newBlock, RestyleTarget::Custom, codePage, false);
             if (text != whole)
                 rewrite(text);
         }
@@ -325,7 +328,8 @@ void FontOptions::RestyleFormattedDocument()
             return;
         rewrite(replaceAllBytes(whole, old, newBlock, codePage));
     } else {
-        const std::string text = restyleEachTextLine(lines, newBlock, RestyleTarget::Custom, codePage);
+        // Already custom: lines in the chosen style keep the bold tags of their own text.
+        const std::string text = restyleEachTextLine(lines, newBlock, RestyleTarget::Custom, codePage, true);
         if (text != whole)
             rewrite(text);
     }
