@@ -81,6 +81,9 @@ public:
 private:
     template <typename Handler> void action(Handler&& handler);
     std::string composeTextLine(const std::string& text, bool custom);
+    // Fills the font dialog from the formatted document's first text line and, on a custom-styled document,
+    // makes its style the pieces new text lines get.
+    void readStyleOfDocument();
     void mirrorPlainChange(const TextDocument::Change& change);
 
     MainPorts m_ports;

@@ -108,7 +108,7 @@ void captureOneEntry(FuzzRig& rig, std::uint8_t flags)
     if (flags & kUnencodableEntry)
         text += "😀";
     rig.view.setText(Control::InputEdit, text);
-    rig.guarded([&] { rig.controller.InputEditKeyDown(kEnterKey); });
+    rig.guarded([&] { rig.controller.InputEditKeyDown(keys::kEnter); });
 
     const std::size_t n = formattedBefore.size();
     const bool appended = rig.formatted().lineCount() != n;

@@ -59,7 +59,7 @@ std::string CaptureCycle::timeLine()
 void CaptureCycle::InputEditKeyDown(int key)
 {
     if (m_view.isEnabled(Control::StartTimeButton) || m_view.isEnabled(Control::EndTimeButton)
-        || key != kEnterKey)
+        || key != keys::kEnter || !m_files.canCapture())
         return;
     const std::string typed = m_view.text(Control::InputEdit);
     if (typed.empty())

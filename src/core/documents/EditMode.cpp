@@ -33,12 +33,16 @@ void EditMode::ContinueButtonClick()
         m_session.ResumeStartText.empty() ? m_view.text(Control::Label1) : m_session.ResumeStartText);
     m_view.setText(Control::Edit2,
         m_session.ResumeEndText.empty() ? std::string(kZeroTimeCode) : m_session.ResumeEndText);
-    m_view.setEnabled(Control::StartTimeButton, true);
-    m_view.setEnabled(Control::EndTimeButton, true);
+    // Marks need a video whose files can be written: entries no file holds would be lost at exit.
+    const bool capture = m_files.canCapture();
+    m_view.setEnabled(Control::StartTimeButton, capture);
+    m_view.setEnabled(Control::EndTimeButton, capture);
     m_view.setFocus(Control::InputEdit);
     m_view.setVisible(Control::UserRichEdit, false);
     m_view.setVisible(Control::Panel3, true);
     m_session.EditMode = false;
+    if (!capture)
+        m_files.explainNoCapture();
 }
 
 std::string EditMode::lineAt(const TextDocument& document, long long index) const
@@ -53,7 +57,7 @@ bool EditMode::UserRichEditKeyDown(int key, bool keyUp)
     m_session.CaretLine = m_view.plainSelectionStartLine();
     const std::string line = lineAt(m_documents.PlainDocument, m_session.CaretLine);
     const CodePage codePage = m_documents.codePage;
-    const bool erasing = key == kBackspaceKey || key == kDeleteKey;
+    const bool erasing = key == keys::kBackspace || key == keys::kDelete;
     bool discard = false;
     // The last character of a line cannot be deleted: one double-byte character, up to two single-byte
     // ones, or one character of any width in a UTF-8 file.
@@ -62,9 +66,9 @@ bool EditMode::UserRichEditKeyDown(int key, bool keyUp)
     // Delete at a line's end would join it with the next line; Backspace at its start with the one above.
     // Columns count characters, so this also holds on lines of Chinese text.
     const auto column = static_cast<std::size_t>(std::max(0, m_view.plainCaretColumn()));
-    if (key == kDeleteKey && column >= characterCount(line, codePage))
+    if (key == keys::kDelete && column >= characterCount(line, codePage))
         discard = true;
-    if (key == kBackspaceKey && column == 0)
+    if (key == keys::kBackspace && column == 0)
         discard = true;
     SyncToCaretLine();
     return discard && !keyUp;
