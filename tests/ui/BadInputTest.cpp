@@ -553,22 +553,36 @@ void PrintTo(const SaveFailureCase& value, std::ostream* out)
 
 const std::string kOneEntry = "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kBlock + "Hello</b>\r\n\r\n";
 
-class SaveFailureTest : public BadInputTest, public ::testing::WithParamInterface<SaveFailureCase> { };
+// Prepares the video folder as the case says and opens the clip in it; false (with the reason) when the case
+// cannot run here. `before` gets the folder as it was before the program started.
+class FileSetCaseTest : public BadInputTest, public ::testing::WithParamInterface<SaveFailureCase> {
+protected:
+    std::string prepareAndOpen(std::map<std::string, std::string>& before)
+    {
+        if (::symlink(mediaClip().c_str(), video("clip.mp4").c_str()) != 0)
+            return "the video link could not be made";
+        if (const std::string skip = GetParam().prepare(videoFolder(), m_disk, m_readOnly); !skip.empty())
+            return skip;
+        before = snapshot(videoFolder());
+        start();
+        openThroughDialog(video("clip.mp4"));
+        EXPECT_TRUE(waitLoaded()) << status();
+        return {};
+    }
+    std::optional<SmallDisk> m_disk;
+    std::optional<ReadOnlyFolder> m_readOnly;
+};
+
+class SaveFailureTest : public FileSetCaseTest { };
 
 // The user sees one message for each file that cannot be saved, naming it and the reason; the file in the
 // way keeps its bytes, the other file is saved, and the work stays in memory.
 TEST_P(SaveFailureTest, TellsOnceKeepsTheWorkAndLeavesTheFileInTheWay)
 {
     const SaveFailureCase& c = GetParam();
-    std::optional<SmallDisk> disk;
-    std::optional<ReadOnlyFolder> readOnly;
-    ASSERT_EQ(::symlink(mediaClip().c_str(), video("clip.mp4").c_str()), 0);
-    if (const std::string skip = c.prepare(videoFolder(), disk, readOnly); !skip.empty())
+    std::map<std::string, std::string> before;
+    if (const std::string skip = prepareAndOpen(before); !skip.empty())
         GTEST_SKIP() << skip;
-    const auto before = snapshot(videoFolder());
-    start();
-    openThroughDialog(video("clip.mp4"));
-    ASSERT_TRUE(waitLoaded()) << status();
     if (c.editsExistingFile) {
         ASSERT_EQ(m_dialogs.questions.size(), 1u);
         typeAtEndOfLine(2, QStringLiteral("!"));
@@ -621,22 +635,16 @@ INSTANTIATE_TEST_SUITE_P(Places, SaveFailureTest,
         false }),
     [](const auto& info) { return std::string(info.param.name); });
 
-class UnwritableFileSetTest : public BadInputTest, public ::testing::WithParamInterface<SaveFailureCase> { };
+class UnwritableFileSetTest : public FileSetCaseTest { };
 
 // Files that cannot be written when the video opens: the user is told at once which file and why, and what to
 // do; no entry can be made (F9, F10 and F8 say why again), nothing on disk changes, and another video opens.
 TEST_P(UnwritableFileSetTest, SaysWhichFileAndWhyAndMakesNoEntryNoFileWouldHold)
 {
     const SaveFailureCase& c = GetParam();
-    std::optional<SmallDisk> disk;
-    std::optional<ReadOnlyFolder> readOnly;
-    ASSERT_EQ(::symlink(mediaClip().c_str(), video("clip.mp4").c_str()), 0);
-    if (const std::string skip = c.prepare(videoFolder(), disk, readOnly); !skip.empty())
+    std::map<std::string, std::string> before;
+    if (const std::string skip = prepareAndOpen(before); !skip.empty())
         GTEST_SKIP() << skip;
-    const auto before = snapshot(videoFolder());
-    start();
-    openThroughDialog(video("clip.mp4"));
-    ASSERT_TRUE(waitLoaded()) << status();
 
     EXPECT_EQ(m_dialogs.questions.size(), c.editsExistingFile ? 1u : 0u);
     ASSERT_EQ(m_dialogs.errors.size(), 1u);

@@ -60,6 +60,22 @@ protected:
 
     QString path(const QString& name) const { return folder.filePath(name); }
 
+    // Opens clip.mp4 beside a clip.srt holding `formatted` and answers Yes: the plain view is in edit mode.
+    QPlainTextEdit* openForEditing(const QByteArray& formatted)
+    {
+        QFile file(path("clip.srt"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(formatted);
+        file.close();
+        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+        dialogs.fileToOpen = path("clip.mp4").toStdString();
+        dialogs.answerYes = true;
+        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
+        auto* plain = find<QPlainTextEdit>("UserRichEdit");
+        EXPECT_FALSE(plain->isHidden());
+        return plain;
+    }
+
     static QByteArray readAll(const QString& file)
     {
         QFile f(file);
@@ -192,16 +208,8 @@ protected:
     {
         MainWindowTest::SetUp();
         ASSERT_TRUE(folder.isValid());
-        QFile formatted(path("clip.srt"));
-        ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
-        formatted.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
-        formatted.close();
-        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
-        dialogs.fileToOpen = path("clip.mp4").toStdString();
-        dialogs.answerYes = true;
-        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
-        plain = find<QPlainTextEdit>("UserRichEdit");
-        ASSERT_FALSE(plain->isHidden());
+        plain
+            = openForEditing("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
     }
 };
 
@@ -289,16 +297,7 @@ protected:
         for (int i = 0; i < kEntries; ++i)
             file += QByteArray::number(i + 1) + "\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock
                 + GetParam().lineText + "</b>\r\n\r\n";
-        QFile formatted(path("clip.srt"));
-        ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
-        formatted.write(file);
-        formatted.close();
-        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
-        dialogs.fileToOpen = path("clip.mp4").toStdString();
-        dialogs.answerYes = true;
-        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
-        plain = find<QPlainTextEdit>("UserRichEdit");
-        ASSERT_FALSE(plain->isHidden());
+        plain = openForEditing(file);
         plain->setFocus();
     }
 
