@@ -2,10 +2,10 @@
 
 #include "capture/CaptureClock.h"
 #include "capture/CaptureCycle.h"
-#include "capture/CaptureSession.h"
 #include "documents/EditMode.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/HotKeyService.h"

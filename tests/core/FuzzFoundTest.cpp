@@ -1,7 +1,7 @@
 // Faults the fuzz targets of tests/fuzz found, each kept here as the smallest case that shows it.
 #include "MainFixture.h"
 #include "StyleFixture.h"
-#include "capture/TimeCode.h"
+#include "srt/TimeCode.h"
 
 #include <ostream>
 #include <string>

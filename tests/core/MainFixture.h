@@ -9,7 +9,7 @@
 #include "FakeSettingsStore.h"
 #include "IconvCodec.h"
 #include "MainController.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

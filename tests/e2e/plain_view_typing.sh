@@ -24,7 +24,10 @@ done
 [ -n "$box" ] || fail "the question about the existing file did not appear"
 xdotool windowfocus --sync "$box" key Return
 sleep 0.5
-xdotool windowfocus --sync "$vantor_window"
+# The main window by its whole title: the question box's title is a part of it.
+main_window=$(xdotool search --name '^SRT外挂字幕制作\(免费\)$' | head -n 1)
+[ -n "$main_window" ] || fail "no main window after the question"
+xdotool windowfocus --sync "$main_window"
 sleep 0.2
 
 # The caret starts on the empty last line. Line 3 (index 2) is entry 1's text, 7 entry 2's, 11 entry 3's.

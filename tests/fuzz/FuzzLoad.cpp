@@ -2,7 +2,7 @@
 // video, the user opens it and answers the question. Input: a flags byte, the plain file's length (one
 // byte) and bytes, then the formatted file's bytes.
 #include "FuzzRig.h"
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
 
 #include <cstddef>
 #include <cstdint>

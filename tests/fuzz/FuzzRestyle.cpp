@@ -10,7 +10,7 @@
 #include "FuzzInput.h"
 #include "FuzzRig.h"
 #include "SampleDocuments.h"
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
 
 #include <cstddef>
 #include <cstdint>

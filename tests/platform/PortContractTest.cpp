@@ -5,7 +5,7 @@
 #include "FileTestSupport.h"
 #include "IniSettingsStore.h"
 #include "PosixFileSystem.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

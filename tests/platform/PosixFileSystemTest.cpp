@@ -1,6 +1,6 @@
 #include "PosixFileSystem.h"
 #include "FileTestSupport.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #include "FakeSettingsStore.h"
 #include "QtTextCodec.h"
 #include "TFontOptionForm.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "srt/StyleTags.h"
 #include "style/FontDialogStack.h"
-#include "style/StyleTags.h"
 
 #include <QApplication>
 #include <QCheckBox>

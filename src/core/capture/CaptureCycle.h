@@ -1,9 +1,9 @@
 #pragma once
 
 #include "capture/CaptureClock.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/HotKeyService.h"
 #include "ports/Keys.h"
 #include "ports/MainView.h"

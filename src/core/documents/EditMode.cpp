@@ -1,8 +1,9 @@
 #include "documents/EditMode.h"
 
-#include "Text.h"
-#include "VantorError.h"
-#include "capture/TimeCode.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
+#include "srt/SrtLayout.h"
+#include "srt/TimeCode.h"
 
 namespace vantor {
 
@@ -94,13 +95,12 @@ void EditMode::syncToCaretLine()
     const std::string line = lineAt(m_documents.PlainDocument, m_session.CaretLine);
     m_view.setPlainReadOnly(line.empty());
     m_session.SelectedLineText = line;
-    if (line.find("-->") != std::string::npos) {
-        const std::string start = m_codec.decode(line.substr(0, 12), m_documents.codePage);
+    if (isTimeLine(line)) {
+        const std::string start = m_codec.decode(std::string(startCodeOf(line)), m_documents.codePage);
         m_view.setText(Control::Edit1, start);
         m_session.StartSeconds = timeCodeToSeconds(start);
         m_player.setCurrentPosition(static_cast<double>(m_session.StartSeconds));
-        const std::string end
-            = m_codec.decode(line.size() > 17 ? line.substr(17, 12) : std::string(), m_documents.codePage);
+        const std::string end = m_codec.decode(std::string(endCodeOf(line)), m_documents.codePage);
         m_view.setText(Control::Edit2, end);
         m_session.EndSeconds = timeCodeToSeconds(end);
     }
@@ -129,7 +129,7 @@ void EditMode::applyPlainEditToFormatted()
     const std::string above = lineAt(m_documents.PlainDocument, caret - 1);
     TextDocument& formatted = m_documents.FormattedDocument;
 
-    if (line.find("-->") != std::string::npos) {
+    if (isTimeLine(line)) {
         // A time line: every occurrence of its previous text in the formatted document becomes the new
         // one. The previous text holds no line break, so replacing line by line equals replacing in the
         // whole text, and only the lines that change are touched.
@@ -147,7 +147,7 @@ void EditMode::applyPlainEditToFormatted()
         }
         return;
     }
-    if (above.find("-->") != std::string::npos) {
+    if (isTimeLine(above)) {
         // A text line right below its time line: recompose it with the style pieces; the number and time
         // lines stay as the formatted document has them.
         m_documents.ScratchBuffer.clear();

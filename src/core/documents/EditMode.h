@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/Keys.h"
 #include "ports/MainView.h"
 #include "ports/MediaPlayer.h"

@@ -1,9 +1,10 @@
 #include "documents/SubtitleFileSet.h"
 
-#include "Text.h"
-#include "VantorError.h"
-#include "capture/TimeCode.h"
-#include "style/StyleTags.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
+#include "srt/SrtLayout.h"
+#include "srt/StyleTags.h"
+#include "srt/TimeCode.h"
 
 #include <cstdio>
 
@@ -25,7 +26,7 @@ int lastEntryNumber(const TextDocument& document)
     int timeLines = 0;
     std::size_t last = document.lineCount();
     for (std::size_t i = 0; i < document.lineCount(); ++i) {
-        if (document.line(i).find("-->") != std::string::npos) {
+        if (isTimeLine(document.line(i))) {
             ++timeLines;
             last = i;
         }
@@ -277,16 +278,13 @@ void SubtitleFileSet::backUpExistingFiles()
 void SubtitleFileSet::RestoreLastTimes()
 {
     const std::string text = m_documents.FormattedDocument.text();
-    const auto arrow = text.rfind("-->");
+    const auto arrow = text.rfind(kTimeArrow);
     // A file without any time line has no last entry to resume from: the fields keep the empty time.
     if (arrow != std::string::npos) {
-        const auto codeAt = [&](long long from) {
-            if (from < 0 || static_cast<std::size_t>(from) >= text.size())
-                return std::string();
-            return m_codec.decode(text.substr(static_cast<std::size_t>(from), 12), m_documents.codePage);
-        };
-        m_view.setText(Control::Edit1, codeAt(static_cast<long long>(arrow) - 13));
-        m_view.setText(Control::Edit2, codeAt(static_cast<long long>(arrow) + 4));
+        const auto decoded
+            = [&](std::string_view code) { return m_codec.decode(std::string(code), m_documents.codePage); };
+        m_view.setText(Control::Edit1, decoded(startCodeBeforeArrow(text, arrow)));
+        m_view.setText(Control::Edit2, decoded(endCodeAfterArrow(text, arrow)));
     }
     m_session.ResumeStartText = m_view.text(Control::Edit2);
 }

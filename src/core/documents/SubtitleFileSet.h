@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/MainView.h"

@@ -1,13 +1,13 @@
 #include "style/FontOptions.h"
 
-#include "Text.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "model/Text.h"
 #include "ports/Keys.h"
 #include "ports/TextCodec.h"
+#include "srt/StyleTags.h"
 #include "style/Restyle.h"
 #include "style/StyleSettings.h"
-#include "style/StyleTags.h"
 
 #include <algorithm>
 #include <cctype>
@@ -289,7 +289,7 @@ void FontOptions::RestyleFormattedDocument()
                 if (replaced != line)
                     replaced = balanceBoldEnd(std::move(replaced), RestyleTarget::Default);
                 text += replaced;
-                text += "\r\n";
+                text += TextDocument::kLineEnd;
             }
             rewrite(text);
         } else {
