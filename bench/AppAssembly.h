@@ -1,27 +1,12 @@
 #pragma once
 
-// The program's objects, built as src/app/main.cpp builds them and in the same order, so that the
-// measuring tools time the real start-up and the real timer tick. Keep it in step with main.cpp.
+// The program as main() builds it (through Application), with the times of the build's steps, so that the
+// measuring tools time the real start-up and the real timer tick.
+#include "Application.h"
 #include "BenchSupport.h"
-#include "Fonts.h"
-#include "HotKeyServiceFactory.h"
-#include "IniSettingsStore.h"
-#include "MainController.h"
-#include "MpvPlayer.h"
 #include "MpvVideoSurface.h"
-#include "PosixFileSystem.h"
-#include "QtDialogs.h"
-#include "QtTextCodec.h"
-#include "TFontOptionForm.h"
-#include "TForm1.h"
 
-#include <QApplication>
-#include <QIcon>
 #include <QWidget>
-
-#include <clocale>
-#include <memory>
-#include <optional>
 
 namespace vantor::bench {
 
@@ -36,29 +21,15 @@ struct AssemblyStamps {
 struct AppAssembly {
     // Call after QApplication and prepareApplication(), as main() does.
     AppAssembly()
-        : form(player, dialogs)
+        : app({ .onStep = [this](std::string_view step) { stamp(step); } })
+        , player(app.player())
+        , form(app.window())
+        , controller(&app.controller())
     {
-        stamps.formMade = monotonicSeconds();
-        dialogs.setParent(&form);
-        hotKeys = makeHotKeyService(form);
-        settings.emplace(IniSettingsStore::defaultFolder());
-        fontViews.emplace(dialogs);
-        controller.emplace(
-            MainPorts { form, player, dialogs, files, codec, *hotKeys, *settings, *fontViews });
-        form.attach(*controller);
-        controller->FormCreate();
-        stamps.done = monotonicSeconds();
     }
 
-    // What main() does to the application object before it builds anything.
-    static void prepareApplication()
-    {
-        QApplication::setApplicationName(QStringLiteral("vantor"));
-        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vantor.Vantor"));
-        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantor")));
-        std::setlocale(LC_NUMERIC, "C");
-        installFontSubstitutions();
-    }
+    // What main() does to the process before it builds anything.
+    static void prepareApplication() { Application::prepareProcess(); }
 
     // The video surface (the widget named WP inside the player panel).
     QWidget* videoWidget() const { return form.findChild<QWidget*>(QStringLiteral("WP")); }
@@ -68,24 +39,21 @@ struct AppAssembly {
         return surface ? surface->framesRendered() : 0;
     }
 
-    // Notes the time into `slot` where it stands among the members.
-    struct Stamp {
-        explicit Stamp(double& slot) { slot = monotonicSeconds(); }
-    };
+    void stamp(std::string_view step)
+    {
+        if (step == "player")
+            stamps.playerMade = monotonicSeconds();
+        else if (step == "window")
+            stamps.formMade = monotonicSeconds();
+        else if (step == "ready")
+            stamps.done = monotonicSeconds();
+    }
 
-    // Members are built in declaration order, which is main()'s order of the locals.
-    AssemblyStamps stamps;
-    Stamp beginStamp { stamps.begin };
-    MpvPlayer player;
-    Stamp playerStamp { stamps.playerMade };
-    QtDialogs dialogs;
-    PosixFileSystem files;
-    QtTextCodec codec;
-    TForm1 form;
-    std::unique_ptr<HotKeyService> hotKeys;
-    std::optional<IniSettingsStore> settings;
-    std::optional<TFontOptionFormFactory> fontViews;
-    std::optional<MainController> controller;
+    AssemblyStamps stamps { .begin = monotonicSeconds() };
+    Application app;
+    MpvPlayer& player;
+    TForm1& form;
+    MainController* controller;
 };
 
 } // namespace vantor::bench

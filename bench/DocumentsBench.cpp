@@ -1,6 +1,7 @@
 // Measures the document paths at 10,000 entries with the real file system (atomic writes with fsync) and
 // the real GBK converter: loading a file for editing up to the edit view, one save of both files, Enter
 // from key to both files saved, and one keystroke in entry 5,000 from key to both files saved.
+#include "Application.h"
 #include "FakeDialogs.h"
 #include "FakeFontOptionView.h"
 #include "FakeHotKeyService.h"
@@ -8,11 +9,8 @@
 #include "FakePlayer.h"
 #include "FakeSettingsStore.h"
 #include "MainController.h"
-#include "MpvPlayer.h"
 #include "PosixFileSystem.h"
 #include "QtTextCodec.h"
-#include "ShortcutHotKeyService.h"
-#include "TForm1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -127,23 +125,15 @@ int main(int argc, char** argv)
     std::vector<double> loads;
     for (int run = 0; run < 10; ++run) {
         writeFile(folder.filePath("clip.srt"), file);
-        MpvPlayer player(MpvPlayer::Options { "null" });
         test::FakeDialogs dialogs;
         dialogs.answerYes = true;
-        PosixFileSystem files;
-        QtTextCodec codec;
-        TForm1 form(player, dialogs);
-        ShortcutHotKeyService hotKeys(form);
         test::FakeSettingsStore settings;
-        test::FakeFontOptionViewFactory fontViews;
-        MainController controller({ form, player, dialogs, files, codec, hotKeys, settings, fontViews });
-        form.attach(controller);
-        controller.FormCreate();
+        Application app(
+            { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
         const auto start = Clock::now();
-        controller.OpenVideo(video.toStdString());
+        app.controller().OpenVideo(video.toStdString());
         QApplication::processEvents();
         loads.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        form.close();
     }
     std::sort(loads.begin(), loads.end());
     report("open + load 10,000 entries to the edit view (window)",

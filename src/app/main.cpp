@@ -1,20 +1,9 @@
 // Vantor: timing SRT subtitles for a video from the keyboard.
-#include "Fonts.h"
-#include "HotKeyServiceFactory.h"
-#include "IniSettingsStore.h"
-#include "MainController.h"
-#include "MpvPlayer.h"
-#include "PosixFileSystem.h"
-#include "QtDialogs.h"
-#include "QtTextCodec.h"
-#include "TFontOptionForm.h"
-#include "TForm1.h"
+#include "Application.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QMessageBox>
 
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,34 +47,17 @@ int main(int argc, char* argv[])
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vantor"));
     QApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vantor.Vantor"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantor")));
-    // libmpv needs "." as the decimal point for the whole life of the process.
-    std::setlocale(LC_NUMERIC, "C");
-    vantor::installFontSubstitutions();
+    vantor::Application::prepareProcess();
 
     try {
-        vantor::MpvPlayer player;
-        vantor::QtDialogs dialogs;
-        vantor::PosixFileSystem files;
-        vantor::QtTextCodec codec;
-        vantor::TForm1 form(player, dialogs);
-        dialogs.setParent(&form);
-        const auto hotKeys = vantor::makeHotKeyService(form);
-        vantor::IniSettingsStore settings(vantor::IniSettingsStore::defaultFolder());
-        vantor::TFontOptionFormFactory fontViews(dialogs);
-        vantor::MainController controller(
-            { form, player, dialogs, files, codec, *hotKeys, settings, fontViews });
-        form.attach(controller);
-        controller.FormCreate();
-        for (const vantor::HotKey key : controller.refusedHotKeys())
+        vantor::Application program;
+        for (const vantor::HotKey key : program.refusedHotKeys())
             std::fprintf(stderr, "vantor: %s is held by another program; it works only as a button here\n",
                 vantor::hotKeyLabel(key).c_str());
-        form.show();
+        program.show();
         if (!video.empty())
-            controller.OpenVideo(video);
+            program.controller().OpenVideo(video);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(

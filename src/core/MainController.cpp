@@ -13,9 +13,29 @@ MainController::MainController(MainPorts ports)
           { [this](const std::string& text, bool custom) { return composeTextLine(text, custom); },
               [this] { readStyleOfDocument(); } })
 {
-    m_fileSet.setLoadedStyleHandler([this] { readStyleOfDocument(); });
+    wireNotifications();
+}
+
+// Every notification between the core's parts, in one place. A change of a document first reaches its
+// observer, then its change handler (TextDocument::changed), so for the plain document the view mirrors the
+// change before the edit is carried into the formatted document and the plain file is marked due; the
+// formatted document's change marks its file due.
+void MainController::wireNotifications()
+{
     m_documents.PlainDocument.setObserver(
         [this](const TextDocument::Change& change) { mirrorPlainChange(change); });
+    m_documents.PlainDocument.setChangeHandler([this] { m_fileSet.UserRichEditChange(); });
+    m_fileSet.setPlainEditHandler([this] { m_editMode.ApplyPlainEditToFormatted(); });
+    m_documents.FormattedDocument.setChangeHandler([this] { m_fileSet.TempRichEditChange(); });
+    m_fileSet.setLoadedStyleHandler([this] { readStyleOfDocument(); });
+    // The player tells of an unplayable file from the event loop: nothing may escape to it.
+    m_ports.player.setOpenFailureHandler([this](const std::string& reason) {
+        try {
+            VideoFailed(reason);
+        } catch (const std::exception& error) {
+            m_ports.dialogs.reportError(error.what());
+        }
+    });
 }
 
 void MainController::readStyleOfDocument()
@@ -183,6 +203,7 @@ void MainController::FormClose()
 // The tick changes no document, so it takes no part in saving.
 void MainController::Timer1Timer()
 {
+    m_ports.player.processEvents();
     m_clock.Timer1Timer();
 }
 

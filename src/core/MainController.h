@@ -84,6 +84,7 @@ private:
     // Fills the font dialog from the formatted document's first text line and, on a custom-styled document,
     // makes its style the pieces new text lines get.
     void readStyleOfDocument();
+    void wireNotifications();
     void mirrorPlainChange(const TextDocument::Change& change);
 
     MainPorts m_ports;

@@ -357,16 +357,16 @@ std::string MpvPlayer::currentPositionString()
     return twoDigits(minutes) + ":" + twoDigits(seconds);
 }
 
-int MpvPlayer::playState()
+PlayState MpvPlayer::playState()
 {
     ensureOpen();
     if (!m_fileLoaded)
-        return m_path.empty() || !m_error.empty() ? 0 : 9; // undefined / transitioning
+        return m_path.empty() || !m_error.empty() ? PlayState::Undefined : PlayState::Transitioning;
     if (m_stopped)
-        return 1;
+        return PlayState::Stopped;
     if (m_eofReached)
-        return 8; // media ended
-    return m_pause ? 2 : kPlayStatePlaying;
+        return PlayState::MediaEnded;
+    return m_pause ? PlayState::Paused : PlayState::Playing;
 }
 
 std::string MpvPlayer::status()
@@ -381,11 +381,11 @@ std::string MpvPlayer::status()
     if (!m_fileLoaded)
         return "正在打开…";
     switch (playState()) {
-    case 1:
+    case PlayState::Stopped:
         return "已停止";
-    case 8:
+    case PlayState::MediaEnded:
         return "播放完毕";
-    case kPlayStatePlaying:
+    case PlayState::Playing:
         return "正在播放";
     default:
         return "已暂停";
@@ -485,6 +485,15 @@ void MpvPlayer::handleEvent(const mpv_event& event)
             m_error = openFailureText(end->error, *m_library);
             m_fileLoaded = false;
             emit fileLoaded(false);
+            // Queued: this runs while events are drained, and the handler may open a message box.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    // A failure that a later open has already replaced is no longer news.
+                    if (!m_released && !m_error.empty() && m_openFailureHandler)
+                        m_openFailureHandler(m_error);
+                },
+                Qt::QueuedConnection);
         }
         break;
     }

@@ -59,10 +59,15 @@ public:
     double currentPosition() override;
     void setCurrentPosition(double seconds) override;
     std::string currentPositionString() override;
-    int playState() override;
+    PlayState playState() override;
     std::string status() override;
     void fitDisplay(int left, int top, int width, int height) override;
     void release() override;
+    void processEvents() override { drainEvents(); }
+    void setOpenFailureHandler(std::function<void(const std::string& reason)> handler) override
+    {
+        m_openFailureHandler = std::move(handler);
+    }
 
     // Handles every event mpv has queued. Called from the wakeup callback (queued to this thread) and at
     // each tick of the main window's timer; returns at once when mpv has signalled nothing new.
@@ -111,6 +116,7 @@ private:
 
     std::string m_path;
     std::string m_error;
+    std::function<void(const std::string&)> m_openFailureHandler;
     double m_timePos = 0;
     bool m_pause = true;
     bool m_fileLoaded = false;

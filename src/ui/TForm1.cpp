@@ -3,7 +3,6 @@
 #include "Fonts.h"
 #include "KeyCodes.h"
 #include "MainController.h"
-#include "MpvPlayer.h"
 #include "PlainTextView.h"
 #include "ports/Dialogs.h"
 
@@ -111,11 +110,10 @@ const QStringList& TForm1::helpLines()
     return lines;
 }
 
-TForm1::TForm1(MpvPlayer& player, Dialogs& dialogs, QWidget* parent)
+TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowCloseButtonHint)
-    , m_player(player)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -135,10 +133,7 @@ TForm1::TForm1(MpvPlayer& player, Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1()
 {
-    // The player and its render context go before the child widgets die.
     m_timer1.stop();
-    if (!m_released)
-        m_player.release();
 }
 
 void TForm1::buildControls()
@@ -176,10 +171,6 @@ void TForm1::buildControls()
 
     m_panel2 = makePanel(p, "Panel2", QFrame::Sunken);
     m_panel2->setGeometry(32, 107, 355, 310);
-    m_wp = m_player.createVideoSurface(m_panel2);
-    m_wp->setObjectName(QStringLiteral("WP"));
-    m_wp->setGeometry(1, 1, 353, 308);
-    m_wp->setFocusPolicy(Qt::NoFocus);
 
     auto* edit1 = makeTimeField(p, "Edit1");
     edit1->setGeometry(419, 40, 136, 28);
@@ -315,16 +306,20 @@ void TForm1::attach(MainController& controller)
     connect(plain, &PlainTextView::mouseButtonChanged, this,
         [this] { forward(&MainController::UserRichEditMouseDown); });
     connect(plain->document(), &QTextDocument::contentsChange, this, &TForm1::onPlainContentsChange);
-    // Queued: the player emits while it drains its events, and the handler may open a message box.
-    connect(&m_player, &MpvPlayer::fileLoaded, this, &TForm1::onFileLoaded, Qt::QueuedConnection);
 }
 
-void TForm1::onFileLoaded(bool ok)
+QWidget* TForm1::videoPanel() const
 {
-    // A failure that a later open has already replaced is no longer news.
-    if (ok || m_released || !m_controller || m_player.openFailure().empty())
-        return;
-    guarded([this] { m_controller->VideoFailed(m_player.openFailure()); });
+    return m_panel2;
+}
+
+void TForm1::setVideoSurface(QWidget* surface)
+{
+    surface->setParent(m_panel2);
+    surface->setObjectName(QStringLiteral("WP"));
+    surface->setGeometry(1, 1, 353, 308);
+    surface->setFocusPolicy(Qt::NoFocus);
+    surface->show();
 }
 
 void TForm1::onPlainContentsChange(int position, int, int)
@@ -571,7 +566,6 @@ void TForm1::onTimer()
 {
     if (!m_controller)
         return;
-    m_player.drainEvents();
     try {
         m_controller->Timer1Timer();
         m_lastTickError.clear();
@@ -609,12 +603,9 @@ void TForm1::resizeEvent(QResizeEvent* event)
 void TForm1::closeEvent(QCloseEvent* event)
 {
     m_timer1.stop();
-    if (!m_released) {
+    if (!m_released && m_controller) {
         m_released = true;
-        if (m_controller)
-            guarded([this] { m_controller->FormClose(); });
-        else
-            m_player.release();
+        guarded([this] { m_controller->FormClose(); });
     }
     event->accept();
 }

@@ -19,7 +19,6 @@ namespace vantor {
 
 class Dialogs;
 class MainController;
-class MpvPlayer;
 
 // The main window: every control at its designed place, with its object name, caption, hint and font.
 // Its slots only forward to the core's handlers; no exception crosses the event loop (a handler's error
@@ -27,11 +26,14 @@ class MpvPlayer;
 class TForm1 : public QWidget, public MainView {
     Q_OBJECT
 public:
-    TForm1(MpvPlayer& player, Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Connects the window to its behaviour and starts nothing yet; call before show().
     void attach(MainController& controller);
+    // The player panel (Panel2), and the player's video surface placed inside it as WP.
+    QWidget* videoPanel() const;
+    void setVideoSurface(QWidget* surface);
 
     std::string text(Control control) const override;
     void setText(Control control, const std::string& text) override;
@@ -67,7 +69,6 @@ private:
     void buildControls();
     void guarded(const std::function<void()>& handler);
     void onTimer();
-    void onFileLoaded(bool ok);
     void onPlainContentsChange(int position, int removed, int added);
     // The plain view's keys: true when the key is discarded before the view sees it.
     bool plainKeyEvent(QKeyEvent* event, bool keyUp);
@@ -88,14 +89,12 @@ private:
     // Runs a core handler behind a button or key.
     template <typename Handler> void forward(Handler handler);
 
-    MpvPlayer& m_player;
     Dialogs& m_dialogs;
     MainController* m_controller = nullptr;
     QTimer m_timer1;
     std::map<Control, QWidget*> m_controls;
     QFrame* m_panel1 = nullptr;
     QFrame* m_panel2 = nullptr;
-    QWidget* m_wp = nullptr;
     bool m_shownOnce = false;
     bool m_released = false;
     std::string m_lastTickError;

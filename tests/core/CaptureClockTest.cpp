@@ -115,13 +115,13 @@ TEST_F(CaptureClockTest, PendingResumeSeeksAndPlaysAtEveryReadUntilThePlayerPlay
     player.mediaOpen = true;
     session.ResumePending = true;
     session.ResumeSeconds = 70;
-    player.playingState = 9; // never reaches "playing"
+    player.playingState = PlayState::Transitioning; // never reaches "playing"
     clock.Timer1Timer();
     EXPECT_TRUE(session.ResumePending);
     EXPECT_EQ(player.count("setCurrentPosition"), 3) << "three time-code reads in one tick";
     EXPECT_EQ(player.count("play"), 3);
 
-    player.playingState = kPlayStatePlaying;
+    player.playingState = PlayState::Playing;
     clock.CurrentTimeCode();
     EXPECT_FALSE(session.ResumePending);
     const int seeks = player.count("setCurrentPosition");

@@ -148,6 +148,27 @@ TEST_F(SubtitleFileSetTest, EntryAfterLoadingACustomStyledFileTakesTheFilesOwnSt
         "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n2\r\n00:00:02,000 --> 00:00:04,000\r\nTwo\r\n\r\n");
 }
 
+// The player reports through its port, from the event loop, that the opened file cannot be played: marks
+// go off and stay off (F8 included), the open button works again, and the user reads why.
+TEST_F(SubtitleFileSetTest, AnUnplayableVideoTurnsMarksOffAndSaysWhy)
+{
+    open();
+    ASSERT_TRUE(player.openFailureHandler);
+    player.openFailureHandler("无法识别的文件格式");
+    const std::string message = "无法播放 /v/clip.mp4：无法识别的文件格式\n请打开一个视频文件。";
+    EXPECT_EQ(dialogs.errors, std::vector<std::string> { message });
+    EXPECT_TRUE(view.enabled[Control::OpenButton]);
+    controller.ContinueButtonClick();
+    EXPECT_FALSE(view.enabled[Control::StartTimeButton]);
+    EXPECT_FALSE(view.enabled[Control::EndTimeButton]);
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>(2, message));
+
+    // Each tick first takes in the player's news.
+    const int before = player.eventsProcessed;
+    controller.Timer1Timer();
+    EXPECT_EQ(player.eventsProcessed, before + 1);
+}
+
 struct NumberCase {
     const char* name;
     std::string file;

@@ -22,7 +22,7 @@ TEST_F(MpvPlayerTest, WithoutMediaHasNoPositionStringAndDoesNotPlay)
 {
     EXPECT_EQ(m_player->currentPositionString(), "");
     EXPECT_EQ(m_player->currentPosition(), 0.0);
-    EXPECT_NE(m_player->playState(), kPlayStatePlaying);
+    EXPECT_NE(m_player->playState(), PlayState::Playing);
     EXPECT_EQ(m_player->status(), "就绪");
     // A seek or play with nothing open goes nowhere and fails nothing.
     m_player->setCurrentPosition(5);
@@ -41,11 +41,11 @@ TEST_F(MpvPlayerTest, RequestsMadeWhileStartingAreCarriedOut)
     m_player->setCurrentPosition(5.0);
     m_player->play();
     EXPECT_EQ(m_player->currentPosition(), 5.0);
-    EXPECT_EQ(m_player->playState(), 9);
+    EXPECT_EQ(m_player->playState(), PlayState::Transitioning);
     EXPECT_EQ(m_player->status(), "正在打开…");
     ASSERT_TRUE(spinUntil(*m_player, 5s, [this] { return m_player->currentPosition() > 5.2; }))
         << m_player->status() << " at " << m_player->currentPosition();
-    EXPECT_EQ(m_player->playState(), kPlayStatePlaying);
+    EXPECT_EQ(m_player->playState(), PlayState::Playing);
     EXPECT_LT(m_player->currentPosition(), 6.0);
 }
 
@@ -88,7 +88,7 @@ TEST_F(MpvPlayerTest, OpenedFileStandsStillAtTheStart)
     spinFor(*m_player, 500ms);
     EXPECT_EQ(m_player->currentPosition(), 0.0);
     EXPECT_EQ(m_player->currentPositionString(), "00:00");
-    EXPECT_NE(m_player->playState(), kPlayStatePlaying);
+    EXPECT_NE(m_player->playState(), PlayState::Playing);
 }
 
 TEST_F(MpvPlayerTest, PlayingReportsPlayingAtEveryReadAndAdvancesInRealTime)
@@ -99,7 +99,7 @@ TEST_F(MpvPlayerTest, PlayingReportsPlayingAtEveryReadAndAdvancesInRealTime)
     // report of that old state must not make the player look paused.
     m_player->play();
     int notPlaying = 0;
-    const auto sample = [&] { notPlaying += m_player->playState() != kPlayStatePlaying; };
+    const auto sample = [&] { notPlaying += m_player->playState() != PlayState::Playing; };
     ASSERT_TRUE(spinUntil(*m_player, 5s, [this] { return m_player->isFileLoaded(); }));
     ASSERT_TRUE(spinUntil(
         *m_player, 2s, [this] { return m_player->currentPosition() > 0; }, sample));
@@ -127,7 +127,7 @@ TEST_F(MpvPlayerTest, PauseHoldsThePosition)
     m_player->play();
     spinFor(*m_player, 600ms);
     m_player->pause();
-    EXPECT_EQ(m_player->playState(), 2);
+    EXPECT_EQ(m_player->playState(), PlayState::Paused);
     EXPECT_EQ(m_player->status(), "已暂停");
     const double atPause = m_player->currentPosition();
     EXPECT_GT(atPause, 0.3);
@@ -137,7 +137,7 @@ TEST_F(MpvPlayerTest, PauseHoldsThePosition)
     EXPECT_NEAR(held, atPause, kFrame + 1e-6);
     spinFor(*m_player, 500ms);
     EXPECT_EQ(m_player->currentPosition(), held);
-    EXPECT_EQ(m_player->playState(), 2);
+    EXPECT_EQ(m_player->playState(), PlayState::Paused);
 }
 
 // mpv reports each pause change some time after it was asked for; a report of the earlier state arriving
@@ -151,7 +151,7 @@ TEST_F(MpvPlayerTest, StateFollowsTheLatestRequestWhenRequestsFollowQuickly)
         *m_player, 5s, [&] { return requests == 300; },
         [&] {
             const bool playing = requests % 2 == 1;
-            wrong += requests > 0 && (m_player->playState() == kPlayStatePlaying) != playing;
+            wrong += requests > 0 && (m_player->playState() == PlayState::Playing) != playing;
             // Within one tick as well: the state of the last request holds.
             m_player->pause();
             m_player->play();
@@ -161,7 +161,7 @@ TEST_F(MpvPlayerTest, StateFollowsTheLatestRequestWhenRequestsFollowQuickly)
         });
     EXPECT_EQ(wrong, 0);
     spinFor(*m_player, 200ms);
-    EXPECT_EQ(m_player->playState(), 2);
+    EXPECT_EQ(m_player->playState(), PlayState::Paused);
 }
 
 TEST_F(MpvPlayerTest, StopGoesBackToTheStartAndStaysThere)
@@ -171,12 +171,12 @@ TEST_F(MpvPlayerTest, StopGoesBackToTheStartAndStaysThere)
     spinFor(*m_player, 500ms);
     m_player->stop();
     EXPECT_EQ(m_player->currentPosition(), 0.0);
-    EXPECT_EQ(m_player->playState(), 1);
+    EXPECT_EQ(m_player->playState(), PlayState::Stopped);
     spinFor(*m_player, 400ms);
     EXPECT_EQ(m_player->currentPosition(), 0.0);
     EXPECT_EQ(m_player->currentPositionString(), "00:00");
     m_player->play();
-    EXPECT_EQ(m_player->playState(), kPlayStatePlaying);
+    EXPECT_EQ(m_player->playState(), PlayState::Playing);
     spinFor(*m_player, 400ms);
     EXPECT_GT(m_player->currentPosition(), 0.1);
 }
@@ -209,7 +209,7 @@ TEST_P(ExactSeekTest, ReadRightAfterReturnsTargetAndPlaybackRestartsThere)
     sinceSeek.start();
     m_player->setCurrentPosition(seekCase.target);
     EXPECT_EQ(m_player->currentPosition(), seekCase.target);
-    EXPECT_EQ(m_player->playState(), seekCase.playing ? kPlayStatePlaying : 2);
+    EXPECT_EQ(m_player->playState(), seekCase.playing ? PlayState::Playing : PlayState::Paused);
     double restarted = -1;
     double played = 0;
     spinUntil(
@@ -227,7 +227,7 @@ TEST_P(ExactSeekTest, ReadRightAfterReturnsTargetAndPlaybackRestartsThere)
         << "first reported " << played << " s after the seek";
     spinFor(*m_player, 300ms);
     if (seekCase.playing) {
-        EXPECT_EQ(m_player->playState(), kPlayStatePlaying);
+        EXPECT_EQ(m_player->playState(), PlayState::Playing);
         EXPECT_GT(m_player->currentPosition(), seekCase.target + 0.1);
     } else {
         EXPECT_NEAR(m_player->currentPosition(), seekCase.target, kFrame + 1e-6);
@@ -293,7 +293,7 @@ TEST_F(MpvPlayerTest, SeekPastTheEndLeavesThePlayerUsable)
     m_player->play();
     EXPECT_EQ(m_player->currentPosition(), 5.0);
     spinFor(*m_player, 500ms);
-    EXPECT_EQ(m_player->playState(), kPlayStatePlaying);
+    EXPECT_EQ(m_player->playState(), PlayState::Playing);
     EXPECT_GT(m_player->currentPosition(), 5.2);
     EXPECT_LT(m_player->currentPosition(), 6.0);
 }
@@ -360,12 +360,12 @@ TEST_P(UnplayableFileTest, GivesAStatusThatSaysSoAndTheNextOpenWorks)
     ASSERT_TRUE(spinUntil(*m_player, 5s, [&] { return failed; })) << m_player->status();
     EXPECT_EQ(m_player->status(), unplayable.status);
     EXPECT_FALSE(m_player->isFileLoaded());
-    EXPECT_EQ(m_player->playState(), 0);
+    EXPECT_EQ(m_player->playState(), PlayState::Undefined);
     EXPECT_EQ(m_player->currentPositionString(), "");
     m_player->play();
     m_player->setCurrentPosition(2);
     spinFor(*m_player, 200ms);
-    EXPECT_NE(m_player->playState(), kPlayStatePlaying);
+    EXPECT_NE(m_player->playState(), PlayState::Playing);
     EXPECT_EQ(m_player->status(), unplayable.status);
 
     // The next open works as if nothing had happened.

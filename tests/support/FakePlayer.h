@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ public:
     bool mediaOpen = false;
     bool playing = false;
     // The state reported while playing; a test sets another value to model a player that never plays.
-    int playingState = kPlayStatePlaying;
+    PlayState playingState = PlayState::Playing;
     std::string url;
     std::string statusText = "已停止";
     std::string failOn;
@@ -71,10 +72,10 @@ public:
             std::snprintf(buffer, sizeof buffer, "%02ld:%02ld", whole / 60, whole % 60);
         return buffer;
     }
-    int playState() override
+    PlayState playState() override
     {
         record("playState");
-        return playing ? playingState : 2;
+        return playing ? playingState : PlayState::Paused;
     }
     std::string status() override
     {
@@ -87,6 +88,16 @@ public:
         fitted = { left, top, width, height };
     }
     void release() override { record("release"); }
+    // Not recorded among the calls: every tick makes it.
+    void processEvents() override { ++eventsProcessed; }
+    void setOpenFailureHandler(std::function<void(const std::string&)> handler) override
+    {
+        openFailureHandler = std::move(handler);
+    }
+
+    // What the core gave setOpenFailureHandler; a test calls it as the player would.
+    std::function<void(const std::string&)> openFailureHandler;
+    int eventsProcessed = 0;
 
     std::vector<int> fitted;
 

@@ -2,15 +2,8 @@
 // assembled as main() assembles them; only the dialogs are recorded, so that each case says exactly what the
 // user is shown. Every case states what the user sees and checks that nothing on disk was lost or torn.
 #include "../platform/FileTestSupport.h"
+#include "Application.h"
 #include "FakeDialogs.h"
-#include "IniSettingsStore.h"
-#include "MainController.h"
-#include "MpvPlayer.h"
-#include "PosixFileSystem.h"
-#include "QtTextCodec.h"
-#include "ShortcutHotKeyService.h"
-#include "TFontOptionForm.h"
-#include "TForm1.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -128,28 +121,22 @@ protected:
     void start()
     {
         stop();
-        m_player = std::make_unique<MpvPlayer>(MpvPlayer::Options { "null" });
-        m_form = std::make_unique<TForm1>(*m_player, m_dialogs);
-        m_hotKeys = std::make_unique<ShortcutHotKeyService>(*m_form);
-        m_settings = std::make_unique<IniSettingsStore>(configFolder());
-        m_fontViews = std::make_unique<TFontOptionFormFactory>(m_dialogs);
-        m_controller = std::make_unique<MainController>(MainPorts {
-            *m_form, *m_player, m_dialogs, m_files, m_codec, *m_hotKeys, *m_settings, *m_fontViews });
-        m_form->attach(*m_controller);
-        m_controller->FormCreate();
-        m_form->show();
+        m_app = std::make_unique<Application>(ApplicationOptions { .player = { "null" },
+            .dialogs = &m_dialogs,
+            .settingsFolder = configFolder(),
+            .inWindowKeys = true });
+        m_player = &m_app->player();
+        m_form = &m_app->window();
+        m_controller = &m_app->controller();
+        m_app->show();
     }
     // Closes the window and takes everything down in the order main() does.
     void stop()
     {
-        if (m_form)
-            m_form->close();
-        m_controller.reset();
-        m_fontViews.reset();
-        m_settings.reset();
-        m_hotKeys.reset();
-        m_form.reset();
-        m_player.reset();
+        m_app.reset();
+        m_player = nullptr;
+        m_form = nullptr;
+        m_controller = nullptr;
     }
 
     template <typename T = QWidget> T* find(const char* name)
@@ -235,14 +222,10 @@ protected:
 
     TemporaryFolder m_folder;
     FakeDialogs m_dialogs;
-    PosixFileSystem m_files;
-    QtTextCodec m_codec;
-    std::unique_ptr<MpvPlayer> m_player;
-    std::unique_ptr<TForm1> m_form;
-    std::unique_ptr<ShortcutHotKeyService> m_hotKeys;
-    std::unique_ptr<IniSettingsStore> m_settings;
-    std::unique_ptr<TFontOptionFormFactory> m_fontViews;
-    std::unique_ptr<MainController> m_controller;
+    std::unique_ptr<Application> m_app;
+    MpvPlayer* m_player = nullptr;
+    TForm1* m_form = nullptr;
+    MainController* m_controller = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -441,7 +424,7 @@ TEST_P(UnplayableVideoTest, SaysWhyLetsAnotherVideoBeOpenedAndWritesNothing)
     m_controller->HotKeyPressed(HotKey::F10);
     spinFor(100ms);
     EXPECT_EQ(m_form->text(Control::Edit1), startField);
-    EXPECT_NE(m_player->playState(), kPlayStatePlaying);
+    EXPECT_NE(m_player->playState(), PlayState::Playing);
     m_controller->HotKeyPressed(HotKey::F8);
     EXPECT_FALSE(enabled("StartTimeButton"));
     EXPECT_FALSE(enabled("EndTimeButton"));
@@ -490,7 +473,7 @@ TEST_P(VanishingVideoTest, PlaysOnAndSavesBesideWhereItWas)
     GetParam().vanish(video("clip.mp4"));
     entry(QStringLiteral("two"));
     EXPECT_EQ(m_dialogs.errors, std::vector<std::string> {});
-    EXPECT_EQ(m_player->playState(), kPlayStatePlaying);
+    EXPECT_EQ(m_player->playState(), PlayState::Playing);
     const std::vector<std::string> plain = crLfLines(readBytes(video("NoFormatclip.srt")));
     ASSERT_EQ(plain.size(), 8u);
     EXPECT_EQ(plain[2], "one");

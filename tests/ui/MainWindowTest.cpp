@@ -1,12 +1,6 @@
+#include "Application.h"
 #include "FakeDialogs.h"
 #include "FakeSettingsStore.h"
-#include "MainController.h"
-#include "MpvPlayer.h"
-#include "PosixFileSystem.h"
-#include "QtTextCodec.h"
-#include "ShortcutHotKeyService.h"
-#include "TFontOptionForm.h"
-#include "TForm1.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -32,23 +26,16 @@ namespace {
 // The real window with the real player, files and codec; the dialogs answer as the test says.
 class MainWindowTest : public ::testing::Test {
 protected:
-    MpvPlayer player { MpvPlayer::Options { "null" } };
     test::FakeDialogs dialogs;
-    PosixFileSystem files;
-    QtTextCodec codec;
-    TForm1 form { player, dialogs };
-    ShortcutHotKeyService hotKeys { form };
     test::FakeSettingsStore settings;
-    TFontOptionFormFactory fontViews { dialogs };
-    MainController controller { { form, player, dialogs, files, codec, hotKeys, settings, fontViews } };
+    Application app {
+        { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true }
+    };
+    TForm1& form = app.window();
+    MainController& controller = app.controller();
     QTemporaryDir folder;
 
-    void SetUp() override
-    {
-        form.attach(controller);
-        controller.FormCreate();
-        form.show();
-    }
+    void SetUp() override { app.show(); }
     void TearDown() override { form.close(); }
 
     template <typename T = QWidget> T* find(const char* name)

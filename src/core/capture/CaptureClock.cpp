@@ -35,7 +35,7 @@ std::string CaptureClock::CurrentTimeCode()
     if (m_session.ResumePending) {
         m_player.setCurrentPosition(static_cast<double>(m_session.ResumeSeconds));
         m_player.play();
-        if (m_player.playState() == kPlayStatePlaying)
+        if (m_player.playState() == PlayState::Playing)
             m_session.ResumePending = false;
     }
     m_session.PlayerPositionText = m_player.currentPositionString();

@@ -17,7 +17,6 @@ EditMode::EditMode(CaptureSession& session, SubtitleDocuments& documents, Subtit
     , m_codec(codec)
     , m_style(std::move(style))
 {
-    m_files.setPlainEditHandler([this] { ApplyPlainEditToFormatted(); });
 }
 
 void EditMode::EditButtonClick()

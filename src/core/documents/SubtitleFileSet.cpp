@@ -87,8 +87,6 @@ SubtitleFileSet::SubtitleFileSet(CaptureSession& session, SubtitleDocuments& doc
     , m_files(files)
     , m_codec(codec)
 {
-    m_documents.FormattedDocument.setChangeHandler([this] { TempRichEditChange(); });
-    m_documents.PlainDocument.setChangeHandler([this] { UserRichEditChange(); });
 }
 
 std::string SubtitleFileSet::PlainPath() const

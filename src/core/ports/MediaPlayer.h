@@ -1,8 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vantor {
+
+// The player's state as playState() reports it, with the numbers the status rules were written for.
+enum class PlayState : int {
+    Undefined = 0, // nothing opened, or the open failed
+    Stopped = 1,
+    Paused = 2,
+    Playing = 3,
+    MediaEnded = 8,
+    Transitioning = 9, // opening a file
+};
 
 // The embedded media player as the program uses it. Every operation raises vantor::Error with the
 // player's own error text when it fails. Positions are seconds from the media start.
@@ -22,16 +33,22 @@ public:
     virtual void setCurrentPosition(double seconds) = 0;
     // mm:ss below one hour, hh:mm:ss from one hour on; empty while no media is open.
     virtual std::string currentPositionString() = 0;
-    // 3 exactly while playing.
-    virtual int playState() = 0;
+    // PlayState::Playing exactly while playing.
+    virtual PlayState playState() = 0;
     // A short status text (UTF-8) for the status label; nothing depends on its wording.
     virtual std::string status() = 0;
     // Makes the picture cover the rectangle, in the video panel's coordinates.
     virtual void fitDisplay(int left, int top, int width, int height) = 0;
     // Stops and frees the player; no other call follows.
     virtual void release() = 0;
-};
 
-inline constexpr int kPlayStatePlaying = 3;
+    // Takes in what the player has to tell (position, state, a failed open) so that the reads above are
+    // current; called at each tick, cheap when nothing is new.
+    virtual void processEvents() = 0;
+    // Called when the file just opened turns out to be unplayable, with the player's reason (UTF-8). It
+    // runs from the event loop, never inside a call of this port, and not for a failure a later open
+    // has already replaced.
+    virtual void setOpenFailureHandler(std::function<void(const std::string& reason)> handler) = 0;
+};
 
 } // namespace vantor
