@@ -100,7 +100,7 @@ struct CoreRig {
         controller.FormCreate();
         controller.FormShow();
         dialogs.answerYes = true;
-        controller.OpenVideo(video.toStdString());
+        controller.openVideo(video.toStdString());
         controller.Timer1Timer();
     }
 };
@@ -131,7 +131,7 @@ int main(int argc, char** argv)
         Application app(
             { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
         const auto start = Clock::now();
-        app.controller().OpenVideo(video.toStdString());
+        app.controller().openVideo(video.toStdString());
         QApplication::processEvents();
         loads.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
                 rig.view.caretColumn = 3;
                 rig.controller.UserRichEditKeyDown('a', false);
                 text.insert(3, "a");
-                rig.controller.PlainLineEdited(line, text);
+                rig.controller.plainLineEdited(line, text);
                 rig.controller.UserRichEditKeyDown('a', true);
             }),
         "median <= 5 ms, p99 <= 20 ms");

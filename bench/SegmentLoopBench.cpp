@@ -196,7 +196,7 @@ int main(int argc, char* argv[])
         const PhaseResult idle = measurePhase(application, 5);
         printPhase("window without video", idle);
 
-        app.controller->OpenVideo(clip.path());
+        app.controller->openVideo(clip.path());
         if (!runEventLoopUntil(10, [&] { return app.player.isFileLoaded() && app.framesRendered() > 0; }))
             throw std::runtime_error("the clip did not load: " + app.player.status());
         app.player.setCurrentPosition(6.0);

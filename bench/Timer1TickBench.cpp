@@ -25,7 +25,7 @@ void runTicks(benchmark::State& state, bool looping)
     app.form.show();
     // This benchmark makes the ticks itself.
     app.form.timer1().stop();
-    app.controller->OpenVideo(clip.path());
+    app.controller->openVideo(clip.path());
     if (!runEventLoopUntil(10, [&] {
             app.player.drainEvents();
             return app.player.isFileLoaded() && app.framesRendered() > 0;

@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
                 vantor::hotKeyLabel(key).c_str());
         program.show();
         if (!video.empty())
-            program.controller().OpenVideo(video);
+            program.controller().openVideo(video);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(

@@ -4,13 +4,13 @@ namespace vantor {
 
 MainController::MainController(MainPorts ports)
     : m_ports(ports)
-    , m_fontDialogs(ports.fontViews, ports.settings, m_documents, m_session, ports.codec)
+    , m_fontOptionStack(ports.fontViews, ports.settings, m_documents, m_session, ports.codec)
     , m_clock(m_session, ports.view, ports.player)
     , m_fileSet(m_session, m_documents, ports.view, ports.player, ports.dialogs, ports.files, ports.codec)
     , m_cycle(m_session, m_documents, m_fileSet, m_clock, ports.view, ports.player, ports.codec,
-          [this](const std::string& text, bool custom) { return composeTextLine(text, custom); })
+          [this](const std::string& text, bool custom) { return composeWithCurrentStyle(text, custom); })
     , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player, ports.codec,
-          { [this](const std::string& text, bool custom) { return composeTextLine(text, custom); },
+          { [this](const std::string& text, bool custom) { return composeWithCurrentStyle(text, custom); },
               [this] { readStyleOfDocument(); } })
 {
     wireNotifications();
@@ -31,7 +31,7 @@ void MainController::wireNotifications()
     // The player tells of an unplayable file from the event loop: nothing may escape to it.
     m_ports.player.setOpenFailureHandler([this](const std::string& reason) {
         try {
-            VideoFailed(reason);
+            videoFailed(reason);
         } catch (const std::exception& error) {
             m_ports.dialogs.reportError(error.what());
         }
@@ -40,16 +40,16 @@ void MainController::wireNotifications()
 
 void MainController::readStyleOfDocument()
 {
-    FontOptions& dialog = m_fontDialogs.current();
+    FontOptions& dialog = m_fontOptionStack.current();
     dialog.LoadStyleIntoDialog();
     // On a default-styled document the pieces stay the default ones.
     if (m_session.CustomStyle)
-        dialog.BuildCustomStyleFromControls();
+        dialog.buildCustomStyleFromControls();
 }
 
-std::string MainController::composeTextLine(const std::string& text, bool custom)
+std::string MainController::composeWithCurrentStyle(const std::string& text, bool custom)
 {
-    return m_fontDialogs.current().ComposeTextLine(text, custom);
+    return m_fontOptionStack.current().ComposeTextLine(text, custom);
 }
 
 // The plain view mirrors the plain document line by line.
@@ -102,11 +102,11 @@ void MainController::UserRichEditMouseDown()
     action([&] { m_editMode.UserRichEditMouseDown(); });
 }
 
-void MainController::PlainLineEdited(std::size_t index, const std::string& text)
+void MainController::plainLineEdited(std::size_t index, const std::string& text)
 {
     action([&] {
         try {
-            m_editMode.PlainLineEdited(index, text);
+            m_editMode.plainLineEdited(index, text);
         } catch (...) {
             if (index < m_documents.PlainDocument.lineCount())
                 m_ports.view.plainViewReplaceLine(
@@ -176,11 +176,11 @@ void MainController::FormShow()
     m_ports.view.setEnabled(Control::EndTimeButton, false);
     action([&] {
         try {
-            m_fontDialogs.StyleStartUp();
+            m_fontOptionStack.styleStartUp();
         } catch (...) {
             // A settings store that cannot be written (no settings folder) must not leave the entries
             // without style tags: the default pieces are constants and need no store.
-            m_fontDialogs.current().UseDefaultStyle();
+            m_fontOptionStack.current().UseDefaultStyle();
             throw;
         }
     });
@@ -212,14 +212,14 @@ void MainController::OpenButtonClick()
     action([&] { m_fileSet.OpenButtonClick(); });
 }
 
-void MainController::OpenVideo(const std::string& path)
+void MainController::openVideo(const std::string& path)
 {
-    action([&] { m_fileSet.OpenVideo(path); });
+    action([&] { m_fileSet.openVideo(path); });
 }
 
-void MainController::VideoFailed(const std::string& reason)
+void MainController::videoFailed(const std::string& reason)
 {
-    action([&] { m_fileSet.VideoFailed(reason); });
+    action([&] { m_fileSet.videoFailed(reason); });
 }
 
 void MainController::StartTimeButtonClick()
@@ -249,7 +249,7 @@ void MainController::ContinueButtonClick()
 
 void MainController::BitBtn1Click()
 {
-    action([&] { m_fontDialogs.BitBtn1Click(); });
+    action([&] { m_fontOptionStack.BitBtn1Click(); });
 }
 
 void MainController::HotKeyPressed(HotKey key)

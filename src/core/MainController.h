@@ -13,7 +13,7 @@
 #include "ports/MediaPlayer.h"
 #include "ports/SettingsStore.h"
 #include "ports/TextCodec.h"
-#include "style/FontDialogStack.h"
+#include "style/FontOptionStack.h"
 #include "style/FontOptionView.h"
 
 #include <string>
@@ -45,7 +45,7 @@ public:
     const CaptureSession& session() const { return m_session; }
     SubtitleDocuments& documents() { return m_documents; }
     SubtitleFileSet& fileSet() { return m_fileSet; }
-    FontDialogStack& fontDialogs() { return m_fontDialogs; }
+    FontOptionStack& fontOptionStack() { return m_fontOptionStack; }
 
     void FormCreate();
     void FormShow();
@@ -56,9 +56,9 @@ public:
 
     void OpenButtonClick();
     // Opens `path` as if it had been chosen in the open-file dialog.
-    void OpenVideo(const std::string& path);
+    void openVideo(const std::string& path);
     // The player reports, after the open, that it cannot play the opened file; `reason` is its own text.
-    void VideoFailed(const std::string& reason);
+    void videoFailed(const std::string& reason);
     void StartTimeButtonClick();
     void EndTimeButtonClick();
     void InputEditKeyDown(int key);
@@ -71,7 +71,7 @@ public:
     void UserRichEditMouseDown();
     // The user changed line `index` of the plain view to `text` (UTF-8). When the change is refused (a
     // character the file's code page cannot hold), the view gets the line back and the error propagates.
-    void PlainLineEdited(std::size_t index, const std::string& text);
+    void plainLineEdited(std::size_t index, const std::string& text);
     // Shows the plain document in the plain view again, whole; for a view that lost step with it.
     void refreshPlainView();
 
@@ -80,7 +80,7 @@ public:
 
 private:
     template <typename Handler> void action(Handler&& handler);
-    std::string composeTextLine(const std::string& text, bool custom);
+    std::string composeWithCurrentStyle(const std::string& text, bool custom);
     // Fills the font dialog from the formatted document's first text line and, on a custom-styled document,
     // makes its style the pieces new text lines get.
     void readStyleOfDocument();
@@ -90,7 +90,7 @@ private:
     MainPorts m_ports;
     CaptureSession m_session;
     SubtitleDocuments m_documents;
-    FontDialogStack m_fontDialogs;
+    FontOptionStack m_fontOptionStack;
     CaptureClock m_clock;
     SubtitleFileSet m_fileSet;
     CaptureCycle m_cycle;

@@ -16,8 +16,8 @@ class IniFile {
 public:
     // What a value's text stands for, following QSettings' own markers: "@ByteArray(...)",
     // "@Variant(...)", "@DateTime(...)", "@Rect/@Size/@Point(...)", "@Invalid()" and comma-separated lists
-    // are data of other types (bytes, streamed variants, geometry, no value, a list); they correspond to
-    // registry values that are not of the text type and are reported as NotText. "@String(...)" and
+    // are data of other types (bytes, streamed variants, geometry, no value, a list), which a style value
+    // never is: they are reported as NotText, and reading them as a style fails. "@String(...)" and
     // "@@..." are text.
     enum class ValueType { Absent, Text, NotText };
     struct Value {

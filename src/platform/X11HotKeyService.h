@@ -21,8 +21,8 @@ namespace vantor {
 // modifiers (NumLock, CapsLock, ScrollLock): otherwise F9 with NumLock on would go to the focused program.
 // Keys with Shift, Control, Alt or the like are not grabbed and go where they always went.
 //
-// The keyboard's auto-repeat sends one press per repeat while a key is held; every press is passed on, as
-// the platform the behaviour comes from does, and the receiver decides what a repeat means.
+// The keyboard's auto-repeat sends one press per repeat while a key is held; every press is passed on (the
+// capture keys are made to be pressed again while held), and the receiver decides what a repeat means.
 //
 // Lives on the user-interface thread, inside the QGuiApplication whose xcb connection it uses, and must be
 // destroyed before it. The keycodes are looked up when a key is registered; a keyboard mapping changed

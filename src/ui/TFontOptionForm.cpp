@@ -146,16 +146,16 @@ void TFontOptionForm::buildControls()
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     m_controls = {
-        { FontControl::CheckBoxDefault, m_checkBoxDefault },
-        { FontControl::SaveButton, saveButton },
-        { FontControl::Panel2, panel2 },
-        { FontControl::PanelColor, m_panelColor },
-        { FontControl::PanelName, m_panelName },
-        { FontControl::PanelSize, m_panelSize },
-        { FontControl::Edit1, m_edit1 },
-        { FontControl::Edit2, m_edit2 },
-        { FontControl::FontNameComboBox, m_fontNameComboBox },
-        { FontControl::FontSizeComboBox, m_fontSizeComboBox },
+        { FontOptionControl::CheckBoxDefault, m_checkBoxDefault },
+        { FontOptionControl::SaveButton, saveButton },
+        { FontOptionControl::Panel2, panel2 },
+        { FontOptionControl::PanelColor, m_panelColor },
+        { FontOptionControl::PanelName, m_panelName },
+        { FontOptionControl::PanelSize, m_panelSize },
+        { FontOptionControl::Edit1, m_edit1 },
+        { FontOptionControl::Edit2, m_edit2 },
+        { FontOptionControl::FontNameComboBox, m_fontNameComboBox },
+        { FontOptionControl::FontSizeComboBox, m_fontSizeComboBox },
     };
 
     // Only the user's clicks run the handler; the core runs it itself when it sets the box.
@@ -174,7 +174,7 @@ void TFontOptionForm::attach(FontOptions& handlers)
     m_handlers = &handlers;
 }
 
-QWidget* TFontOptionForm::control(FontControl control) const
+QWidget* TFontOptionForm::control(FontOptionControl control) const
 {
     return m_controls.at(control);
 }
@@ -201,7 +201,7 @@ void TFontOptionForm::setDefaultTicked(bool ticked)
     m_checkBoxDefault->setChecked(ticked);
 }
 
-std::string TFontOptionForm::text(FontControl control) const
+std::string TFontOptionForm::text(FontOptionControl control) const
 {
     QWidget* widget = m_controls.at(control);
     if (auto* panel = qobject_cast<QFrame*>(widget); panel && m_captions.contains(panel))
@@ -215,7 +215,7 @@ std::string TFontOptionForm::text(FontControl control) const
     return {};
 }
 
-void TFontOptionForm::setText(FontControl control, const std::string& text)
+void TFontOptionForm::setText(FontOptionControl control, const std::string& text)
 {
     QWidget* widget = m_controls.at(control);
     const QString value = QString::fromStdString(text);
@@ -236,12 +236,12 @@ void TFontOptionForm::setColorPanelColor(std::uint32_t colour)
     m_panelColor->setPalette(palette);
 }
 
-void TFontOptionForm::setEnabled(FontControl control, bool enabled)
+void TFontOptionForm::setEnabled(FontOptionControl control, bool enabled)
 {
     m_controls.at(control)->setEnabled(enabled);
 }
 
-void TFontOptionForm::setVisible(FontControl control, bool visible)
+void TFontOptionForm::setVisible(FontOptionControl control, bool visible)
 {
     QWidget* widget = m_controls.at(control);
     widget->setVisible(visible);
@@ -250,7 +250,7 @@ void TFontOptionForm::setVisible(FontControl control, bool visible)
         widget->raise();
 }
 
-void TFontOptionForm::setItems(FontControl list, const std::vector<std::string>& items)
+void TFontOptionForm::setItems(FontOptionControl list, const std::vector<std::string>& items)
 {
     auto* combo = qobject_cast<QComboBox*>(m_controls.at(list));
     QStringList texts;
@@ -262,7 +262,7 @@ void TFontOptionForm::setItems(FontControl list, const std::vector<std::string>&
     combo->setCurrentIndex(-1);
 }
 
-void TFontOptionForm::setFocus(FontControl control)
+void TFontOptionForm::setFocus(FontOptionControl control)
 {
     m_controls.at(control)->setFocus(Qt::OtherFocusReason);
 }
@@ -355,7 +355,7 @@ bool TFontOptionForm::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress && (watched == m_edit1 || watched == m_edit2))
         return filterPositionKey(static_cast<QLineEdit*>(watched), static_cast<QKeyEvent*>(event));
-    if (event->type() == QEvent::KeyPress && watched == m_controls.at(FontControl::SaveButton)
+    if (event->type() == QEvent::KeyPress && watched == m_controls.at(FontOptionControl::SaveButton)
         && isEnterKey(*static_cast<QKeyEvent*>(event))) {
         static_cast<QPushButton*>(watched)->click();
         return true;

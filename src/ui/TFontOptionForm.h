@@ -29,19 +29,19 @@ public:
     void attach(FontOptions& handlers) override;
     bool isDefaultTicked() const override;
     void setDefaultTicked(bool ticked) override;
-    std::string text(FontControl control) const override;
-    void setText(FontControl control, const std::string& text) override;
+    std::string text(FontOptionControl control) const override;
+    void setText(FontOptionControl control, const std::string& text) override;
     void setColorPanelColor(std::uint32_t colour) override;
-    void setEnabled(FontControl control, bool enabled) override;
-    void setVisible(FontControl control, bool visible) override;
-    void setItems(FontControl list, const std::vector<std::string>& items) override;
-    void setFocus(FontControl control) override;
+    void setEnabled(FontOptionControl control, bool enabled) override;
+    void setVisible(FontOptionControl control, bool visible) override;
+    void setItems(FontOptionControl list, const std::vector<std::string>& items) override;
+    void setFocus(FontOptionControl control) override;
     std::vector<std::string> screenFontFamilies() const override;
     std::optional<std::uint32_t> runColorDialog(std::uint32_t initial) override;
     void showModal() override;
     void hideDialog() override;
 
-    QWidget* control(FontControl control) const;
+    QWidget* control(FontOptionControl control) const;
 
     static QColor toQColor(std::uint32_t colour);
     static std::uint32_t fromQColor(const QColor& colour);
@@ -59,7 +59,7 @@ private:
 
     Dialogs& m_dialogs;
     FontOptions* m_handlers = nullptr;
-    std::map<FontControl, QWidget*> m_controls;
+    std::map<FontOptionControl, QWidget*> m_controls;
     QCheckBox* m_checkBoxDefault = nullptr;
     QFrame* m_panelColor = nullptr;
     QFrame* m_panelName = nullptr;

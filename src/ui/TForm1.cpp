@@ -339,7 +339,7 @@ void TForm1::onPlainContentsChange(int position, int, int)
     const QTextBlock block = document->findBlock(position);
     const auto index = static_cast<std::size_t>(block.blockNumber());
     const std::string text = block.text().toStdString();
-    guarded([this, index, &text] { m_controller->PlainLineEdited(index, text); });
+    guarded([this, index, &text] { m_controller->plainLineEdited(index, text); });
 }
 
 namespace {

@@ -38,7 +38,7 @@ protected:
         caretAt(line, view.caretColumn);
         const bool discarded = controller.UserRichEditKeyDown(key, false);
         if (!discarded)
-            controller.PlainLineEdited(static_cast<std::size_t>(line), newText);
+            controller.plainLineEdited(static_cast<std::size_t>(line), newText);
         controller.UserRichEditKeyDown(key, true);
         return !discarded;
     }
@@ -180,7 +180,7 @@ TEST_F(EditModeTest, EnterWhilePlainViewIsVisibleAppendsTheEntryAsOutsideEditMod
 TEST_F(EditModeTest, RefusedCharacterGivesTheLineBack)
 {
     caretAt(2, 5);
-    EXPECT_THROW(controller.PlainLineEdited(2, "Hello😀"), Error);
+    EXPECT_THROW(controller.plainLineEdited(2, "Hello😀"), Error);
     EXPECT_EQ(plain().line(2), "Hello");
     EXPECT_EQ(view.plainLines[2], "Hello");
 }

@@ -76,7 +76,7 @@ class EntryWithPiecesTheFileCannotHold : public MainFixture { };
 TEST_F(EntryWithPiecesTheFileCannotHold, ChangesNeitherDocumentAndWritesNothing)
 {
     open();
-    controller.fontDialogs().current().BuildCustomStyle("#FF0000", "한글", "18", "190", "270");
+    controller.fontOptionStack().current().BuildCustomStyle("#FF0000", "한글", "18", "190", "270");
     player.position = 1.0;
     hotKeys.press(HotKey::F9);
     player.position = 2.0;

@@ -71,11 +71,11 @@ protected:
         const std::string& left, const std::string& top)
     {
         view.ticked = false;
-        view.texts[FontControl::PanelColor] = colour;
-        view.texts[FontControl::PanelName] = name;
-        view.texts[FontControl::PanelSize] = size;
-        view.texts[FontControl::Edit1] = left;
-        view.texts[FontControl::Edit2] = top;
+        view.texts[FontOptionControl::PanelColor] = colour;
+        view.texts[FontOptionControl::PanelName] = name;
+        view.texts[FontOptionControl::PanelSize] = size;
+        view.texts[FontOptionControl::Edit1] = left;
+        view.texts[FontOptionControl::Edit2] = top;
     }
 };
 

@@ -25,13 +25,13 @@ struct ShownRows {
 void expectRows(const FakeFontOptionView& view, const ShownRows& rows)
 {
     EXPECT_EQ(rows.ticked, view.ticked);
-    EXPECT_EQ(rows.colour, view.text(FontControl::PanelColor));
+    EXPECT_EQ(rows.colour, view.text(FontOptionControl::PanelColor));
     EXPECT_EQ(std::optional<std::uint32_t>(rows.colourValue), view.panelColour);
-    EXPECT_EQ(rows.name, view.text(FontControl::PanelName));
-    EXPECT_EQ(rows.size, view.text(FontControl::PanelSize));
-    EXPECT_EQ(rows.left, view.text(FontControl::Edit1));
-    EXPECT_EQ(rows.top, view.text(FontControl::Edit2));
-    EXPECT_EQ(rows.panel2Enabled, view.enabled.at(FontControl::Panel2));
+    EXPECT_EQ(rows.name, view.text(FontOptionControl::PanelName));
+    EXPECT_EQ(rows.size, view.text(FontOptionControl::PanelSize));
+    EXPECT_EQ(rows.left, view.text(FontOptionControl::Edit1));
+    EXPECT_EQ(rows.top, view.text(FontOptionControl::Edit2));
+    EXPECT_EQ(rows.panel2Enabled, view.enabled.at(FontOptionControl::Panel2));
 }
 
 TEST_F(FontOptionsTest, FreshObjectHasEmptyPiecesAndFlag)
@@ -47,15 +47,17 @@ TEST_F(FontOptionsTest, FormShowFillsTheListsThenTheRows)
     view.families = { "Noto Sans CJK SC", "ar pl ukai cn", "DejaVu Sans", "Z003" };
     options.FormShow();
 
-    EXPECT_EQ(std::vector<FontControl> { FontControl::PanelColor }, view.focusHistory);
+    EXPECT_EQ(std::vector<FontOptionControl> { FontOptionControl::PanelColor }, view.focusHistory);
     // The size list is cleared before the name list is filled, then gets its hundred sizes.
-    const std::vector<std::pair<FontControl, std::size_t>> calls { { FontControl::FontSizeComboBox, 0 },
-        { FontControl::FontNameComboBox, 5 }, { FontControl::FontSizeComboBox, 100 } };
+    const std::vector<std::pair<FontOptionControl, std::size_t>> calls {
+        { FontOptionControl::FontSizeComboBox, 0 }, { FontOptionControl::FontNameComboBox, 5 },
+        { FontOptionControl::FontSizeComboBox, 100 }
+    };
     EXPECT_EQ(calls, view.itemCalls);
     EXPECT_EQ(
         (std::vector<std::string> { "ar pl ukai cn", "Default", "DejaVu Sans", "Noto Sans CJK SC", "Z003" }),
-        view.items[FontControl::FontNameComboBox]);
-    const auto& sizes = view.items[FontControl::FontSizeComboBox];
+        view.items[FontOptionControl::FontNameComboBox]);
+    const auto& sizes = view.items[FontOptionControl::FontSizeComboBox];
     EXPECT_EQ("1", sizes.front());
     EXPECT_EQ("2", sizes[1]);
     EXPECT_EQ("100", sizes.back());
@@ -70,7 +72,8 @@ TEST_F(FontOptionsTest, FontListHoldsDefaultOnceWhenTheSystemAlreadyHasIt)
     view.families = { "Default", "Arial" };
     storeDefaults();
     options.FormShow();
-    EXPECT_EQ((std::vector<std::string> { "Arial", "Default" }), view.items[FontControl::FontNameComboBox]);
+    EXPECT_EQ(
+        (std::vector<std::string> { "Arial", "Default" }), view.items[FontOptionControl::FontNameComboBox]);
 }
 
 TEST_F(FontOptionsTest, EmptyDocumentShowsTheStoredDefaultsReadAfresh)
@@ -123,7 +126,7 @@ TEST_F(FontOptionsTest, CustomTagsWithoutTheCustomStyleFlagShowTheDefaultView)
     options.LoadStyleIntoDialog();
     EXPECT_TRUE(view.ticked);
     EXPECT_TRUE(view.tickHistory.empty());
-    EXPECT_EQ("#FFFFFF", view.text(FontControl::PanelColor));
+    EXPECT_EQ("#FFFFFF", view.text(FontOptionControl::PanelColor));
 }
 
 TEST_F(FontOptionsTest, ClearingTheBoxShowsStoredCustomValuesWithFixedPositions)
@@ -159,36 +162,36 @@ TEST_F(FontOptionsTest, BadStoredColourStopsAfterTheCaptionWithTheConversionErro
 {
     storeDefaults();
     store.values["srtFontColorD"] = "#GG0000";
-    view.texts[FontControl::PanelName] = "before";
-    view.enabled[FontControl::Panel2] = true;
+    view.texts[FontOptionControl::PanelName] = "before";
+    view.enabled[FontOptionControl::Panel2] = true;
     try {
         options.LoadStyleIntoDialog();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string("'$GG' is not a valid integer value"), error.what());
     }
-    EXPECT_EQ("#GG0000", view.text(FontControl::PanelColor));
-    EXPECT_EQ("before", view.text(FontControl::PanelName));
-    EXPECT_TRUE(view.enabled.at(FontControl::Panel2));
+    EXPECT_EQ("#GG0000", view.text(FontOptionControl::PanelColor));
+    EXPECT_EQ("before", view.text(FontOptionControl::PanelName));
+    EXPECT_TRUE(view.enabled.at(FontOptionControl::Panel2));
 }
 
 TEST_F(FontOptionsTest, ColourChooserOpensOnItsLastAnswerInThisObject)
 {
-    view.texts[FontControl::PanelColor] = "#FFFFFF";
+    view.texts[FontOptionControl::PanelColor] = "#FFFFFF";
     view.chooserAnswers = { 128u * 256 + 255u * 65536, std::nullopt, 0x0000FFu };
     options.PanelColorClick();
-    EXPECT_EQ("#0080FF", view.text(FontControl::PanelColor));
+    EXPECT_EQ("#0080FF", view.text(FontOptionControl::PanelColor));
     EXPECT_EQ(std::optional<std::uint32_t>(128u * 256 + 255u * 65536), view.panelColour);
 
     // Cancelled: the panel stays as it was.
-    view.texts[FontControl::PanelColor] = "#123456";
+    view.texts[FontOptionControl::PanelColor] = "#123456";
     view.panelColour = 0x563412;
     options.PanelColorClick();
-    EXPECT_EQ("#123456", view.text(FontControl::PanelColor));
+    EXPECT_EQ("#123456", view.text(FontOptionControl::PanelColor));
     EXPECT_EQ(std::optional<std::uint32_t>(0x563412u), view.panelColour);
 
     options.PanelColorClick();
-    EXPECT_EQ("#FF0000", view.text(FontControl::PanelColor));
+    EXPECT_EQ("#FF0000", view.text(FontOptionControl::PanelColor));
     // Black in a new object, then the last colour returned, never the panel's.
     EXPECT_EQ((std::vector<std::uint32_t> { 0u, 128u * 256 + 255u * 65536, 128u * 256 + 255u * 65536 }),
         view.chooserOpenedOn);
@@ -199,15 +202,15 @@ TEST_F(FontOptionsTest, PanelClicksShowTheirListAndAPickPutsItOnThePanel)
     struct Case {
         void (FontOptions::*click)();
         void (FontOptions::*change)();
-        FontControl list;
-        FontControl panel;
+        FontOptionControl list;
+        FontOptionControl panel;
         const char* item;
     };
     const Case cases[] = {
-        { &FontOptions::PanelNameClick, &FontOptions::FontNameComboBoxChange, FontControl::FontNameComboBox,
-            FontControl::PanelName, "楷体_GB2312" },
-        { &FontOptions::PanelSizeClick, &FontOptions::FontSizeComboBoxChange, FontControl::FontSizeComboBox,
-            FontControl::PanelSize, "36" },
+        { &FontOptions::PanelNameClick, &FontOptions::FontNameComboBoxChange,
+            FontOptionControl::FontNameComboBox, FontOptionControl::PanelName, "楷体_GB2312" },
+        { &FontOptions::PanelSizeClick, &FontOptions::FontSizeComboBoxChange,
+            FontOptionControl::FontSizeComboBox, FontOptionControl::PanelSize, "36" },
     };
     for (const Case& c : cases) {
         (options.*c.click)();
@@ -254,9 +257,9 @@ TEST_F(FontOptionsTest, EnterInThePositionFieldsMovesTheFocusOn)
     EXPECT_TRUE(view.focusHistory.empty());
     int enter = 13;
     options.Edit1KeyDown(enter);
-    EXPECT_EQ(std::optional<FontControl>(FontControl::Edit2), view.focused);
+    EXPECT_EQ(std::optional<FontOptionControl>(FontOptionControl::Edit2), view.focused);
     options.Edit2KeyDown(enter);
-    EXPECT_EQ(std::optional<FontControl>(FontControl::SaveButton), view.focused);
+    EXPECT_EQ(std::optional<FontOptionControl>(FontOptionControl::SaveButton), view.focused);
 }
 
 TEST_F(FontOptionsTest, SaveInTheDefaultStyleStoresTheShownDefaultsAndCloses)

@@ -127,7 +127,7 @@ TEST_F(RestyleStopsTest, DefaultToCustomRewritesTwiceThroughTheScratchBuffer)
     int scratchChanges = 0;
     documents.ScratchBuffer.setChangeHandler([&] { ++scratchChanges; });
     showCustom("#FF0000", "黑体", "18", "190", "270");
-    options.BuildCustomStyleFromControls();
+    options.buildCustomStyleFromControls();
     options.RestyleFormattedDocument();
     // Each rewrite clears and sets the scratch buffer, then clears and sets the document.
     EXPECT_EQ(4, scratchChanges);

@@ -39,7 +39,7 @@ class ComposeTextLineTest : public ::testing::TestWithParam<ComposeCase> { };
 TEST_P(ComposeTextLineTest, FlagAloneChoosesWhetherTheBoldEndFollows)
 {
     const ComposeCase& c = GetParam();
-    EXPECT_EQ(c.expected, composeTextLine(c.part1, c.part2, "Hello", c.custom));
+    EXPECT_EQ(c.expected, composeStyledLine(c.part1, c.part2, "Hello", c.custom));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ComposeTextLineTest,

@@ -300,7 +300,7 @@ private:
     // hold a character the file cannot (then nothing may have been composed).
     std::string composed(const std::string& text)
     {
-        const FontOptions& dialog = m_rig.controller.fontDialogs().current();
+        const FontOptions& dialog = m_rig.controller.fontOptionStack().current();
         try {
             return m_rig.codec.encode(dialog.StylePart1() + dialog.StylePart2(), m_rig.codePage()) + text
                 + (m_rig.controller.session().CustomStyle ? "" : "</b>");

@@ -140,18 +140,18 @@ private:
                     view.chooserAnswer = value;
                     view.run([&] { view.handlers->PanelColorClick(); });
                 } else {
-                    view.setText(FontControl::PanelColor, rows->colour);
+                    view.setText(FontOptionControl::PanelColor, rows->colour);
                 }
-                view.pick(FontControl::FontNameComboBox, rows->name);
+                view.pick(FontOptionControl::FontNameComboBox, rows->name);
                 view.run([&] { view.handlers->FontNameComboBoxChange(); });
-                view.pick(FontControl::FontSizeComboBox, rows->size);
+                view.pick(FontOptionControl::FontSizeComboBox, rows->size);
                 view.run([&] { view.handlers->FontSizeComboBoxChange(); });
-                view.setText(FontControl::Edit1, rows->left);
-                view.setText(FontControl::Edit2, rows->top);
+                view.setText(FontOptionControl::Edit1, rows->left);
+                view.setText(FontOptionControl::Edit2, rows->top);
             }
-            shown = { view.text(FontControl::PanelColor), view.text(FontControl::PanelName),
-                view.text(FontControl::PanelSize), view.text(FontControl::Edit1),
-                view.text(FontControl::Edit2) };
+            shown = { view.text(FontOptionControl::PanelColor), view.text(FontOptionControl::PanelName),
+                view.text(FontOptionControl::PanelSize), view.text(FontOptionControl::Edit1),
+                view.text(FontOptionControl::Edit2) };
             if (save) {
                 const int before = view.errorsReported;
                 view.run([&] { view.handlers->SaveButtonClick(); });
@@ -218,7 +218,7 @@ private:
         // The pieces as the document holds them; an empty document takes any pieces, even ones its code page
         // cannot hold (the save has nothing to restyle then).
         std::string block;
-        FontOptions& dialog = m_rig.controller.fontDialogs().current();
+        FontOptions& dialog = m_rig.controller.fontOptionStack().current();
         try {
             block = m_rig.codec.encode(dialog.StylePart1() + dialog.StylePart2(), codePage);
         } catch (const std::exception&) {

@@ -76,7 +76,7 @@ struct FuzzRig {
     void open(bool answerYes = true)
     {
         dialogs.answerYes = answerYes;
-        guarded([&] { controller.OpenVideo(kVideo); });
+        guarded([&] { controller.openVideo(kVideo); });
     }
 
     TextDocument& formatted() { return controller.documents().FormattedDocument; }

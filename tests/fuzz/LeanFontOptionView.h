@@ -22,26 +22,32 @@ class LeanFontOptionView : public FontOptionView {
 public:
     LeanFontOptionView()
     {
-        texts[index(FontControl::Edit1)] = "190";
-        texts[index(FontControl::Edit2)] = "270";
+        texts[index(FontOptionControl::Edit1)] = "190";
+        texts[index(FontOptionControl::Edit2)] = "270";
     }
 
     void attach(FontOptions& attached) override { handlers = &attached; }
     bool isDefaultTicked() const override { return ticked; }
     void setDefaultTicked(bool value) override { ticked = value; }
-    std::string text(FontControl control) const override
+    std::string text(FontOptionControl control) const override
     {
-        const bool list
-            = control == FontControl::FontNameComboBox || control == FontControl::FontSizeComboBox;
+        const bool list = control == FontOptionControl::FontNameComboBox
+            || control == FontOptionControl::FontSizeComboBox;
         return list ? picked[index(control)] : texts[index(control)];
     }
-    void setText(FontControl control, const std::string& value) override { texts[index(control)] = value; }
+    void setText(FontOptionControl control, const std::string& value) override
+    {
+        texts[index(control)] = value;
+    }
     void setColorPanelColor(std::uint32_t) override { }
-    void setEnabled(FontControl, bool) override { }
-    void setVisible(FontControl, bool) override { }
+    void setEnabled(FontOptionControl, bool) override { }
+    void setVisible(FontOptionControl, bool) override { }
     // Replacing a list's items leaves no item picked.
-    void setItems(FontControl list, const std::vector<std::string>&) override { picked[index(list)].clear(); }
-    void setFocus(FontControl) override { }
+    void setItems(FontOptionControl list, const std::vector<std::string>&) override
+    {
+        picked[index(list)].clear();
+    }
+    void setFocus(FontOptionControl) override { }
     std::vector<std::string> screenFontFamilies() const override
     {
         return { "DejaVu Sans", "Noto Sans CJK SC", "ar pl ukai cn" };
@@ -77,9 +83,9 @@ public:
         run([this] { handlers->FormClose(); });
         shown = false;
     }
-    void pick(FontControl list, const std::string& item) { picked[index(list)] = item; }
+    void pick(FontOptionControl list, const std::string& item) { picked[index(list)] = item; }
 
-    static std::size_t index(FontControl control) { return static_cast<std::size_t>(control); }
+    static std::size_t index(FontOptionControl control) { return static_cast<std::size_t>(control); }
 
     FontOptions* handlers = nullptr;
     bool ticked = true;

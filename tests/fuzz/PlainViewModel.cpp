@@ -305,7 +305,7 @@ void PlainViewModel::contentsChanged(std::size_t position)
     if (beforeLineEdited)
         beforeLineEdited(index);
     ++editsSent;
-    guarded([&] { m_controller->PlainLineEdited(index, text); });
+    guarded([&] { m_controller->plainLineEdited(index, text); });
     if (afterLineEdited)
         afterLineEdited(index);
 }

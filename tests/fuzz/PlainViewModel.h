@@ -26,7 +26,7 @@ namespace vantor::fuzz {
 // - mouse presses and releases move the caret (left button) and then call UserRichEditMouseDown;
 // - context-menu actions and input-method text reach the widget without passing the key filter;
 // - pasted text has its line breaks turned into blanks (PlainTextView::insertFromMimeData);
-// - a change of the text goes to PlainLineEdited for its line, unless the number of lines no longer
+// - a change of the text goes to plainLineEdited for its line, unless the number of lines no longer
 //   matches the plain document, in which case the view is shown afresh (refreshPlainView).
 class PlainViewModel : public test::FakeMainView {
 public:
@@ -54,7 +54,7 @@ public:
 
     void attach(MainController& controller) { m_controller = &controller; }
 
-    // Called around each PlainLineEdited the view sends, with the line's index.
+    // Called around each plainLineEdited the view sends, with the line's index.
     std::function<void(std::size_t)> beforeLineEdited;
     std::function<void(std::size_t)> afterLineEdited;
 

@@ -150,7 +150,7 @@ TEST_P(IniSettingsStoreNonTextTest, ValueOfAnotherTypeFailsToRead)
         writeBytes(settingsFile(), std::string("[General]\n") + GetParam().line + "\nsrtDefault=1\n"));
     EXPECT_EQ(errorOf([&] { m_store.readValue("srtFontColor"); }), "Invalid data type for 'srtFontColor'");
     EXPECT_EQ(m_store.readValue("srtDefault"), "1");
-    // Writing text over it is allowed, as a registry value changes its type when text is written to it.
+    // Writing text over it is allowed: the value is then text again.
     m_store.writeValue("srtFontColor", "#000000");
     EXPECT_EQ(m_store.readValue("srtFontColor"), "#000000");
 }

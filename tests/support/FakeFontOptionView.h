@@ -20,16 +20,17 @@ class FakeFontOptionView : public FontOptionView {
 public:
     FakeFontOptionView()
     {
-        texts[FontControl::Edit1] = "190";
-        texts[FontControl::Edit2] = "270";
-        for (FontControl c : { FontControl::CheckBoxDefault, FontControl::SaveButton, FontControl::Panel2,
-                 FontControl::PanelColor, FontControl::PanelName, FontControl::PanelSize, FontControl::Edit1,
-                 FontControl::Edit2, FontControl::FontNameComboBox, FontControl::FontSizeComboBox }) {
+        texts[FontOptionControl::Edit1] = "190";
+        texts[FontOptionControl::Edit2] = "270";
+        for (FontOptionControl c : { FontOptionControl::CheckBoxDefault, FontOptionControl::SaveButton,
+                 FontOptionControl::Panel2, FontOptionControl::PanelColor, FontOptionControl::PanelName,
+                 FontOptionControl::PanelSize, FontOptionControl::Edit1, FontOptionControl::Edit2,
+                 FontOptionControl::FontNameComboBox, FontOptionControl::FontSizeComboBox }) {
             enabled[c] = true;
             visible[c] = true;
         }
-        visible[FontControl::FontNameComboBox] = false;
-        visible[FontControl::FontSizeComboBox] = false;
+        visible[FontOptionControl::FontNameComboBox] = false;
+        visible[FontOptionControl::FontSizeComboBox] = false;
     }
 
     void attach(FontOptions& attached) override { handlers = &attached; }
@@ -40,30 +41,31 @@ public:
         ticked = value;
         tickHistory.push_back(value);
     }
-    std::string text(FontControl control) const override
+    std::string text(FontOptionControl control) const override
     {
-        if (control == FontControl::FontNameComboBox || control == FontControl::FontSizeComboBox) {
+        if (control == FontOptionControl::FontNameComboBox
+            || control == FontOptionControl::FontSizeComboBox) {
             const auto found = selected.find(control);
             return found == selected.end() ? std::string() : found->second;
         }
         const auto found = texts.find(control);
         return found == texts.end() ? std::string() : found->second;
     }
-    void setText(FontControl control, const std::string& value) override
+    void setText(FontOptionControl control, const std::string& value) override
     {
         texts[control] = value;
         textHistory.emplace_back(control, value);
     }
     void setColorPanelColor(std::uint32_t colour) override { panelColour = colour; }
-    void setEnabled(FontControl control, bool value) override { enabled[control] = value; }
-    void setVisible(FontControl control, bool value) override { visible[control] = value; }
-    void setItems(FontControl list, const std::vector<std::string>& values) override
+    void setEnabled(FontOptionControl control, bool value) override { enabled[control] = value; }
+    void setVisible(FontOptionControl control, bool value) override { visible[control] = value; }
+    void setItems(FontOptionControl list, const std::vector<std::string>& values) override
     {
         items[list] = values;
         selected.erase(list);
         itemCalls.emplace_back(list, values.size());
     }
-    void setFocus(FontControl control) override
+    void setFocus(FontOptionControl control) override
     {
         focused = control;
         focusHistory.push_back(control);
@@ -95,7 +97,7 @@ public:
     }
 
     // The user picks `item` in `list`, as the window's change event would report it.
-    void pick(FontControl list, const std::string& item) { selected[list] = item; }
+    void pick(FontOptionControl list, const std::string& item) { selected[list] = item; }
 
     // Runs a handler as the window's event slots do: an error goes to the error report, not further.
     void run(const std::function<void()>& handler)
@@ -116,16 +118,16 @@ public:
     FontOptions* handlers = nullptr;
     bool ticked = true;
     std::vector<bool> tickHistory;
-    std::map<FontControl, std::string> texts;
-    std::vector<std::pair<FontControl, std::string>> textHistory;
+    std::map<FontOptionControl, std::string> texts;
+    std::vector<std::pair<FontOptionControl, std::string>> textHistory;
     std::optional<std::uint32_t> panelColour;
-    std::map<FontControl, bool> enabled;
-    std::map<FontControl, bool> visible;
-    std::map<FontControl, std::vector<std::string>> items;
-    std::map<FontControl, std::string> selected;
-    std::vector<std::pair<FontControl, std::size_t>> itemCalls;
-    std::optional<FontControl> focused;
-    std::vector<FontControl> focusHistory;
+    std::map<FontOptionControl, bool> enabled;
+    std::map<FontOptionControl, bool> visible;
+    std::map<FontOptionControl, std::vector<std::string>> items;
+    std::map<FontOptionControl, std::string> selected;
+    std::vector<std::pair<FontOptionControl, std::size_t>> itemCalls;
+    std::optional<FontOptionControl> focused;
+    std::vector<FontOptionControl> focusHistory;
     std::vector<std::string> families { "DejaVu Sans", "Noto Sans CJK SC", "ar pl ukai cn" };
     std::deque<std::optional<std::uint32_t>> chooserAnswers;
     std::vector<std::uint32_t> chooserOpenedOn;

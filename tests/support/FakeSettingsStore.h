@@ -86,7 +86,7 @@ public:
             throw Error(*failure);
         }
         values[name] = value;
-        // Text written over a value of another type replaces it, as in a registry.
+        // Text written over a value of another type replaces it, as in the settings file.
         m_nonText.erase(name);
         writes.emplace_back(name, value);
     }

@@ -298,7 +298,7 @@ TEST_P(RelativeVideoPathTest, OpensAndSavesBesideTheVideo)
 {
     std::filesystem::copy_file(mediaClip(), video("-v.mp4"));
     start();
-    m_controller->OpenVideo(GetParam());
+    m_controller->openVideo(GetParam());
     ASSERT_TRUE(waitLoaded()) << status();
     entry(QStringLiteral("Hello"));
     EXPECT_EQ(m_dialogs.errors, std::vector<std::string> {});

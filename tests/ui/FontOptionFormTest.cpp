@@ -6,7 +6,7 @@
 #include "model/CaptureSession.h"
 #include "model/SubtitleDocuments.h"
 #include "srt/StyleTags.h"
-#include "style/FontDialogStack.h"
+#include "style/FontOptionStack.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -75,7 +75,7 @@ protected:
     CaptureSession session;
     QtTextCodec codec;
     TFontOptionFormFactory factory { dialogs };
-    FontDialogStack stack { factory, store, documents, session, codec };
+    FontOptionStack stack { factory, store, documents, session, codec };
 
     std::string gbk(const std::string& utf8) { return codec.encode(utf8, CodePage::Gbk); }
     void setFormatted(const std::string& first, const std::string& second)
@@ -127,7 +127,7 @@ TEST_F(FontOptionFormTest, ControlsAreLaidOutAsDesigned)
     EXPECT_EQ(QStringLiteral("270"), child<QLineEdit>(&form, "Edit2")->text());
     EXPECT_TRUE(child<QComboBox>(&form, "FontNameComboBox")->isHidden());
     EXPECT_TRUE(child<QComboBox>(&form, "FontSizeComboBox")->isHidden());
-    EXPECT_EQ("", form.text(FontControl::PanelColor));
+    EXPECT_EQ("", form.text(FontOptionControl::PanelColor));
 
     QStringList labels;
     for (const QLabel* label : form.findChildren<QLabel*>())
@@ -154,7 +154,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
 {
     setFormatted("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>Hello</b>",
         "{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>World</b>");
-    stack.StyleStartUp();
+    stack.styleStartUp();
     store.writes.clear();
 
     // The main window's 1 ms timer goes on during the modal wait.
@@ -181,9 +181,9 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
         // Shown: the default view with the stored defaults, the lists filled and nothing picked.
         EXPECT_TRUE(checkBox->isChecked());
         EXPECT_FALSE(panel2->isEnabled());
-        EXPECT_EQ("#FFFFFF", form->text(FontControl::PanelColor));
+        EXPECT_EQ("#FFFFFF", form->text(FontOptionControl::PanelColor));
         EXPECT_EQ(QColor(255, 255, 255), shownColour(panelColor));
-        EXPECT_EQ("黑体", form->text(FontControl::PanelName));
+        EXPECT_EQ("黑体", form->text(FontOptionControl::PanelName));
         EXPECT_EQ(100, sizes->count());
         EXPECT_NE(-1, names->findText(QStringLiteral("Default")));
         EXPECT_EQ(-1, names->currentIndex());
@@ -200,7 +200,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
             qobject_cast<QDialog*>(chooser)->reject();
         });
         QTest::mouseClick(panelColor, Qt::LeftButton);
-        EXPECT_EQ("#FFFFFF", form->text(FontControl::PanelColor));
+        EXPECT_EQ("#FFFFFF", form->text(FontOptionControl::PanelColor));
         whenModal(QStringLiteral("ColorDialog1"), [&](QWidget* chooser) {
             auto* dialog = qobject_cast<QColorDialog*>(chooser);
             chooserOpenedOn.push_back(dialog->currentColor());
@@ -208,7 +208,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
             dialog->accept();
         });
         QTest::mouseClick(panelColor, Qt::LeftButton);
-        EXPECT_EQ("#FF0000", form->text(FontControl::PanelColor));
+        EXPECT_EQ("#FF0000", form->text(FontOptionControl::PanelColor));
         EXPECT_EQ(QColor(255, 0, 0), shownColour(panelColor));
 
         QTest::mouseClick(child<QWidget>(form, "PanelName"), Qt::LeftButton);
@@ -217,13 +217,13 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
         names->setCurrentIndex(names->count() - 1);
         emit names->activated(names->count() - 1);
         EXPECT_FALSE(names->isVisible());
-        EXPECT_EQ(pickedFamily.toStdString(), form->text(FontControl::PanelName));
+        EXPECT_EQ(pickedFamily.toStdString(), form->text(FontOptionControl::PanelName));
 
         QTest::mouseClick(child<QWidget>(form, "PanelSize"), Qt::LeftButton);
         EXPECT_TRUE(sizes->isVisible());
         sizes->setCurrentIndex(23);
         emit sizes->activated(23);
-        EXPECT_EQ("24", form->text(FontControl::PanelSize));
+        EXPECT_EQ("24", form->text(FontOptionControl::PanelSize));
 
         // Letters and signs are refused; digits, "." and Backspace work.
         edit1->setFocus();
@@ -270,7 +270,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
 TEST_F(FontOptionFormTest, CloseBoxSetsThePiecesAndStoresNothing)
 {
     setFormatted(kRedBlock + "Hello", kRedBlock + "World");
-    stack.StyleStartUp();
+    stack.styleStartUp();
     session.CustomStyle = true;
     const std::string before = documents.FormattedDocument.text();
     store.writes.clear();
@@ -279,9 +279,9 @@ TEST_F(FontOptionFormTest, CloseBoxSetsThePiecesAndStoresNothing)
         auto* form = qobject_cast<TFontOptionForm*>(window);
         // The custom view read back from the document.
         EXPECT_FALSE(child<QCheckBox>(form, "CheckBoxDefault")->isChecked());
-        EXPECT_EQ("#FF0000", form->text(FontControl::PanelColor));
+        EXPECT_EQ("#FF0000", form->text(FontOptionControl::PanelColor));
         EXPECT_EQ(QColor(255, 0, 0), child<QWidget>(form, "PanelColor")->palette().color(QPalette::Window));
-        EXPECT_EQ("18", form->text(FontControl::PanelSize));
+        EXPECT_EQ("18", form->text(FontOptionControl::PanelSize));
         EXPECT_EQ(child<QWidget>(form, "PanelColor"), form->focusWidget());
         // Enter on the check box presses nothing.
         QTest::keyClick(child<QCheckBox>(form, "CheckBoxDefault"), Qt::Key_Return);
@@ -304,7 +304,7 @@ TEST_F(FontOptionFormTest, CloseBoxSetsThePiecesAndStoresNothing)
 
 TEST_F(FontOptionFormTest, ErrorWhileShowingIsReportedAndTheDialogStillOpens)
 {
-    stack.StyleStartUp();
+    stack.styleStartUp();
     store.values["srtFontColorD"] = "#GG0000";
     bool opened = false;
     whenModal(QStringLiteral("FontOptionForm"), [&](QWidget* window) {

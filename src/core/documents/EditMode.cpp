@@ -82,13 +82,13 @@ void EditMode::UserRichEditMouseDown()
 void EditMode::SyncToCaretLine()
 {
     try {
-        syncToCaretLine();
+        followCaretLine();
     } catch (const std::exception&) {
         // A time line that does not convert, or a player failure, ends the following quietly.
     }
 }
 
-void EditMode::syncToCaretLine()
+void EditMode::followCaretLine()
 {
     m_session.CaretLine = m_view.plainSelectionStartLine();
     const std::string line = lineAt(m_documents.PlainDocument, m_session.CaretLine);
@@ -114,13 +114,13 @@ void EditMode::syncToCaretLine()
 void EditMode::ApplyPlainEditToFormatted()
 {
     try {
-        applyPlainEditToFormatted();
+        carryPlainEdit();
     } catch (const std::exception&) {
         // Whatever was carried over so far stays; the rest of this edit is not carried.
     }
 }
 
-void EditMode::applyPlainEditToFormatted()
+void EditMode::carryPlainEdit()
 {
     m_session.CaretLine = m_view.plainSelectionStartLine();
     const long long caret = m_session.CaretLine;
@@ -166,7 +166,7 @@ void EditMode::applyPlainEditToFormatted()
     // Any other line (a number, an empty line): nothing is carried over.
 }
 
-void EditMode::PlainLineEdited(std::size_t index, const std::string& text)
+void EditMode::plainLineEdited(std::size_t index, const std::string& text)
 {
     TextDocument& plain = m_documents.PlainDocument;
     if (index >= plain.lineCount())

@@ -40,11 +40,11 @@ public:
     // Carries the change of the caret's line into the formatted document. Failures end it silently.
     void ApplyPlainEditToFormatted();
     // The user changed line `index` of the plain view to `text` (UTF-8).
-    void PlainLineEdited(std::size_t index, const std::string& text);
+    void plainLineEdited(std::size_t index, const std::string& text);
 
 private:
-    void syncToCaretLine();
-    void applyPlainEditToFormatted();
+    void followCaretLine();
+    void carryPlainEdit();
     std::string lineAt(const TextDocument& document, long long index) const;
 
     CaptureSession& m_session;

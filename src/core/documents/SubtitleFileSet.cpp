@@ -105,10 +105,10 @@ void SubtitleFileSet::OpenButtonClick()
         return;
     }
     if (path)
-        OpenVideo(*path);
+        openVideo(*path);
 }
 
-void SubtitleFileSet::OpenVideo(const std::string& path)
+void SubtitleFileSet::openVideo(const std::string& path)
 {
     try {
         m_videoPath = path;
@@ -143,7 +143,7 @@ void SubtitleFileSet::OpenVideo(const std::string& path)
     }
 }
 
-void SubtitleFileSet::VideoFailed(const std::string& reason)
+void SubtitleFileSet::videoFailed(const std::string& reason)
 {
     m_view.setEnabled(Control::OpenButton, true);
     m_view.setEnabled(Control::StartTimeButton, false);

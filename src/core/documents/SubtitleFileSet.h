@@ -36,10 +36,10 @@ public:
     // that one is reported, and the file set stays unset so that nothing replaces the file.
     void OpenButtonClick();
     // The steps of an open after the dialog: the video at `path` (UTF-8).
-    void OpenVideo(const std::string& path);
+    void openVideo(const std::string& path);
     // The player found after the open that it cannot play the video (a text file, a missing file): the open
     // failed after all. Tells the user why, lets another video be opened and marks nothing with F9/F10.
-    void VideoFailed(const std::string& reason);
+    void videoFailed(const std::string& reason);
     void ResetCapture();
     void PrepareSubtitleFiles();
     void RestoreLastTimes();

@@ -8,20 +8,20 @@ namespace vantor {
 
 // The main window's controls that the core reads or changes, by their object names.
 enum class Control {
-    Label1,
-    Label2,
-    Label3,
-    Edit1,
-    Edit2,
-    InputEdit,
-    StartTimeButton,
-    EndTimeButton,
-    OpenButton,
-    EditButton,
-    ContinueButton,
-    BitBtn1,
-    Panel3,
-    UserRichEdit,
+    Label1, // current position of the player, as a time code
+    Label2, // the player's status
+    Label3, // footer: the program's line, or which global keys another program holds
+    Edit1, // start time field of the entry being made
+    Edit2, // end time field of the entry being made
+    InputEdit, // the subtitle text being typed; Enter writes the entry
+    StartTimeButton, // [F9] marks the start and plays
+    EndTimeButton, // [F10] marks the end; the segment then loops
+    OpenButton, // opens a video
+    EditButton, // [F7] edit mode
+    ContinueButton, // [F8] back to capturing after the last entry
+    BitBtn1, // opens the font dialog
+    Panel3, // the help panel (holds the help memo); hidden in edit mode
+    UserRichEdit, // the plain view: the plain document, editable in edit mode
 };
 
 // The main window as the core sees it. Texts are UTF-8.

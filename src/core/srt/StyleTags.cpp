@@ -78,7 +78,7 @@ StylePieces buildCustomPieces(std::string_view colourText, std::string_view font
     return pieces;
 }
 
-std::string composeTextLine(
+std::string composeStyledLine(
     std::string_view part1, std::string_view part2, std::string_view text, bool custom)
 {
     std::string line;

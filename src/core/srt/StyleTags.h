@@ -27,7 +27,7 @@ StylePieces buildCustomPieces(std::string_view colourText, std::string_view font
     std::string_view fontSize, std::string_view left, std::string_view top);
 
 // part1 + part2 + text, followed by "</b>" unless `custom`. The flag alone chooses the row.
-std::string composeTextLine(
+std::string composeStyledLine(
     std::string_view part1, std::string_view part2, std::string_view text, bool custom);
 
 // Colour value 0x00BBGGRR to "RRGGBB", upper case; bits 24-31 ignored.

@@ -47,20 +47,20 @@ FontOptions::FontOptions(FontOptionView& view, SettingsStore& store, SubtitleDoc
 
 void FontOptions::FormShow()
 {
-    m_view.setFocus(FontControl::PanelColor);
-    m_view.setItems(FontControl::FontSizeComboBox, {});
+    m_view.setFocus(FontOptionControl::PanelColor);
+    m_view.setItems(FontOptionControl::FontSizeComboBox, {});
 
     std::vector<std::string> families = m_view.screenFontFamilies();
     families.emplace_back("Default");
     std::sort(families.begin(), families.end(), lessIgnoringCase);
     families.erase(std::unique(families.begin(), families.end()), families.end());
-    m_view.setItems(FontControl::FontNameComboBox, families);
+    m_view.setItems(FontOptionControl::FontNameComboBox, families);
 
     std::vector<std::string> sizes;
     sizes.reserve(100);
     for (int size = 1; size <= 100; ++size)
         sizes.push_back(std::to_string(size));
-    m_view.setItems(FontControl::FontSizeComboBox, sizes);
+    m_view.setItems(FontOptionControl::FontSizeComboBox, sizes);
 
     LoadStyleIntoDialog();
 }
@@ -87,13 +87,13 @@ void FontOptions::LoadStyleIntoDialog()
 void FontOptions::showDefaultValues()
 {
     // Every value is read afresh for each use: the store keeps no copy in memory.
-    m_view.setText(FontControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColorD));
+    m_view.setText(FontOptionControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColorD));
     m_view.setColorPanelColor(HexTextToColor(hexDigitsOf(ReadStyleSetting(m_store, kSrtFontColorD))));
-    m_view.setText(FontControl::PanelName, ReadStyleSetting(m_store, kSrtFontNameD));
-    m_view.setText(FontControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSizeD));
-    m_view.setText(FontControl::Edit1, ReadStyleSetting(m_store, kSrtFontPosLD));
-    m_view.setText(FontControl::Edit2, ReadStyleSetting(m_store, kSrtFontPosUD));
-    m_view.setEnabled(FontControl::Panel2, false);
+    m_view.setText(FontOptionControl::PanelName, ReadStyleSetting(m_store, kSrtFontNameD));
+    m_view.setText(FontOptionControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSizeD));
+    m_view.setText(FontOptionControl::Edit1, ReadStyleSetting(m_store, kSrtFontPosLD));
+    m_view.setText(FontOptionControl::Edit2, ReadStyleSetting(m_store, kSrtFontPosUD));
+    m_view.setEnabled(FontOptionControl::Panel2, false);
 }
 
 void FontOptions::showCustomValuesFrom(const std::string& line)
@@ -101,13 +101,13 @@ void FontOptions::showCustomValuesFrom(const std::string& line)
     // The read-back counts bytes of the document's line; the controls show UTF-8.
     const CustomStyleReadBack style = readBackCustomStyle(line);
     const CodePage codePage = m_documents.codePage;
-    m_view.setText(FontControl::PanelColor, m_codec.decode(style.colourText, codePage));
+    m_view.setText(FontOptionControl::PanelColor, m_codec.decode(style.colourText, codePage));
     m_view.setColorPanelColor(HexTextToColor(hexDigitsOf(trimControl(style.colourText))));
-    m_view.setText(FontControl::PanelName, m_codec.decode(style.fontName, codePage));
-    m_view.setText(FontControl::PanelSize, m_codec.decode(style.fontSize, codePage));
-    m_view.setText(FontControl::Edit1, m_codec.decode(style.left, codePage));
-    m_view.setText(FontControl::Edit2, m_codec.decode(style.top, codePage));
-    m_view.setEnabled(FontControl::Panel2, true);
+    m_view.setText(FontOptionControl::PanelName, m_codec.decode(style.fontName, codePage));
+    m_view.setText(FontOptionControl::PanelSize, m_codec.decode(style.fontSize, codePage));
+    m_view.setText(FontOptionControl::Edit1, m_codec.decode(style.left, codePage));
+    m_view.setText(FontOptionControl::Edit2, m_codec.decode(style.top, codePage));
+    m_view.setEnabled(FontOptionControl::Panel2, true);
 }
 
 void FontOptions::CheckBoxDefaultClick()
@@ -117,20 +117,20 @@ void FontOptions::CheckBoxDefaultClick()
         return;
     }
     if (!ReadStyleSetting(m_store, kSrtFontColor).empty()) {
-        m_view.setText(FontControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColor));
+        m_view.setText(FontOptionControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColor));
         m_view.setColorPanelColor(HexTextToColor(hexDigitsOf(ReadStyleSetting(m_store, kSrtFontColor))));
-        m_view.setText(FontControl::PanelName, ReadStyleSetting(m_store, kSrtFontName));
-        m_view.setText(FontControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSize));
+        m_view.setText(FontOptionControl::PanelName, ReadStyleSetting(m_store, kSrtFontName));
+        m_view.setText(FontOptionControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSize));
     } else {
-        m_view.setText(FontControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColorD));
+        m_view.setText(FontOptionControl::PanelColor, ReadStyleSetting(m_store, kSrtFontColorD));
         m_view.setColorPanelColor(HexTextToColor(hexDigitsOf(ReadStyleSetting(m_store, kSrtFontColorD))));
-        m_view.setText(FontControl::PanelName, ReadStyleSetting(m_store, kSrtFontNameD));
-        m_view.setText(FontControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSizeD));
+        m_view.setText(FontOptionControl::PanelName, ReadStyleSetting(m_store, kSrtFontNameD));
+        m_view.setText(FontOptionControl::PanelSize, ReadStyleSetting(m_store, kSrtFontSizeD));
     }
     // The stored custom positions are deliberately not read.
-    m_view.setText(FontControl::Edit1, "190");
-    m_view.setText(FontControl::Edit2, "270");
-    m_view.setEnabled(FontControl::Panel2, true);
+    m_view.setText(FontOptionControl::Edit1, "190");
+    m_view.setText(FontOptionControl::Edit2, "270");
+    m_view.setEnabled(FontOptionControl::Panel2, true);
 }
 
 void FontOptions::PanelColorClick()
@@ -139,30 +139,30 @@ void FontOptions::PanelColorClick()
     if (!chosen)
         return;
     m_chooserColour = *chosen;
-    m_view.setText(FontControl::PanelColor, "#" + ColorToHexText(*chosen));
+    m_view.setText(FontOptionControl::PanelColor, "#" + ColorToHexText(*chosen));
     m_view.setColorPanelColor(*chosen);
 }
 
 void FontOptions::PanelNameClick()
 {
-    m_view.setVisible(FontControl::FontNameComboBox, true);
+    m_view.setVisible(FontOptionControl::FontNameComboBox, true);
 }
 
 void FontOptions::PanelSizeClick()
 {
-    m_view.setVisible(FontControl::FontSizeComboBox, true);
+    m_view.setVisible(FontOptionControl::FontSizeComboBox, true);
 }
 
 void FontOptions::FontNameComboBoxChange()
 {
-    m_view.setVisible(FontControl::FontNameComboBox, false);
-    m_view.setText(FontControl::PanelName, m_view.text(FontControl::FontNameComboBox));
+    m_view.setVisible(FontOptionControl::FontNameComboBox, false);
+    m_view.setText(FontOptionControl::PanelName, m_view.text(FontOptionControl::FontNameComboBox));
 }
 
 void FontOptions::FontSizeComboBoxChange()
 {
-    m_view.setVisible(FontControl::FontSizeComboBox, false);
-    m_view.setText(FontControl::PanelSize, m_view.text(FontControl::FontSizeComboBox));
+    m_view.setVisible(FontOptionControl::FontSizeComboBox, false);
+    m_view.setText(FontOptionControl::PanelSize, m_view.text(FontOptionControl::FontSizeComboBox));
 }
 
 void FontOptions::Edit1KeyPress(std::uint32_t& key)
@@ -175,13 +175,13 @@ void FontOptions::Edit1KeyPress(std::uint32_t& key)
 void FontOptions::Edit1KeyDown(int& key)
 {
     if (key == keys::kEnter)
-        m_view.setFocus(FontControl::Edit2);
+        m_view.setFocus(FontOptionControl::Edit2);
 }
 
 void FontOptions::Edit2KeyDown(int& key)
 {
     if (key == keys::kEnter)
-        m_view.setFocus(FontControl::SaveButton);
+        m_view.setFocus(FontOptionControl::SaveButton);
 }
 
 void FontOptions::SaveButtonClick()
@@ -191,7 +191,7 @@ void FontOptions::SaveButtonClick()
         RestyleFormattedDocument();
         m_defaultStyleFlag = "1";
     } else {
-        BuildCustomStyleFromControls();
+        buildCustomStyleFromControls();
         RestyleFormattedDocument();
         m_defaultStyleFlag = "0";
     }
@@ -208,7 +208,7 @@ void FontOptions::FormClose()
         UseDefaultStyle();
     } else {
         m_defaultStyleFlag = "0";
-        BuildCustomStyleFromControls();
+        buildCustomStyleFromControls();
     }
 }
 
@@ -226,18 +226,18 @@ void FontOptions::BuildCustomStyle(const std::string& colourText, const std::str
     m_stylePart2 = std::move(pieces.part2);
 }
 
-void FontOptions::BuildCustomStyleFromControls()
+void FontOptions::buildCustomStyleFromControls()
 {
-    BuildCustomStyle(m_view.text(FontControl::PanelColor), m_view.text(FontControl::PanelName),
-        m_view.text(FontControl::PanelSize), m_view.text(FontControl::Edit1),
-        m_view.text(FontControl::Edit2));
+    BuildCustomStyle(m_view.text(FontOptionControl::PanelColor), m_view.text(FontOptionControl::PanelName),
+        m_view.text(FontOptionControl::PanelSize), m_view.text(FontOptionControl::Edit1),
+        m_view.text(FontOptionControl::Edit2));
 }
 
 void FontOptions::SaveStyleSettings()
 {
-    vantor::SaveStyleSettings(m_store, m_view.text(FontControl::PanelColor),
-        m_view.text(FontControl::PanelName), m_view.text(FontControl::PanelSize),
-        m_view.text(FontControl::Edit1), m_view.text(FontControl::Edit2));
+    vantor::SaveStyleSettings(m_store, m_view.text(FontOptionControl::PanelColor),
+        m_view.text(FontOptionControl::PanelName), m_view.text(FontOptionControl::PanelSize),
+        m_view.text(FontOptionControl::Edit1), m_view.text(FontOptionControl::Edit2));
 }
 
 void FontOptions::WriteDefaultFlag()
@@ -248,7 +248,7 @@ void FontOptions::WriteDefaultFlag()
 std::string FontOptions::ComposeTextLine(const std::string& textBytes, bool custom)
 {
     const CodePage codePage = m_documents.codePage;
-    return composeTextLine(
+    return composeStyledLine(
         m_codec.encode(m_stylePart1, codePage), m_codec.encode(m_stylePart2, codePage), textBytes, custom);
 }
 

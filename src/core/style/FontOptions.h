@@ -47,7 +47,7 @@ public:
     void BuildCustomStyle(const std::string& colourText, const std::string& fontName,
         const std::string& fontSize, const std::string& left, const std::string& top);
     // BuildCustomStyle from the colour, name and size captions and the two position fields.
-    void BuildCustomStyleFromControls();
+    void buildCustomStyleFromControls();
     void SaveStyleSettings();
     void WriteDefaultFlag();
 

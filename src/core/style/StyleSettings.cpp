@@ -20,7 +20,7 @@ std::string ReadStyleSetting(SettingsStore& store, std::string_view name)
     }
 }
 
-void WriteStyleSetting(SettingsStore& store, std::string_view name, const std::string& value)
+void writeStyleSetting(SettingsStore& store, std::string_view name, const std::string& value)
 {
     const std::string key(name);
     try {
@@ -33,29 +33,29 @@ void WriteStyleSetting(SettingsStore& store, std::string_view name, const std::s
 
 void WriteDefaultStyleSettings(SettingsStore& store)
 {
-    WriteStyleSetting(store, kSrtFontColorD, "#FFFFFF");
-    WriteStyleSetting(store, kSrtFontNameD, "黑体");
-    WriteStyleSetting(store, kSrtFontSizeD, "18");
-    WriteStyleSetting(store, kSrtFontPosLD, "");
-    WriteStyleSetting(store, kSrtFontPosUD, "");
-    WriteStyleSetting(store, kSrtDefault, "1");
-    WriteStyleSetting(store, kSrtBord, "bord0");
-    WriteStyleSetting(store, kSrtShad, "Shad3");
+    writeStyleSetting(store, kSrtFontColorD, "#FFFFFF");
+    writeStyleSetting(store, kSrtFontNameD, "黑体");
+    writeStyleSetting(store, kSrtFontSizeD, "18");
+    writeStyleSetting(store, kSrtFontPosLD, "");
+    writeStyleSetting(store, kSrtFontPosUD, "");
+    writeStyleSetting(store, kSrtDefault, "1");
+    writeStyleSetting(store, kSrtBord, "bord0");
+    writeStyleSetting(store, kSrtShad, "Shad3");
 }
 
 void WriteDefaultFlag(SettingsStore& store, const std::string& defaultStyleFlag)
 {
-    WriteStyleSetting(store, kSrtDefault, defaultStyleFlag);
+    writeStyleSetting(store, kSrtDefault, defaultStyleFlag);
 }
 
 void SaveStyleSettings(SettingsStore& store, const std::string& colourCaption, const std::string& nameCaption,
     const std::string& sizeCaption, const std::string& leftText, const std::string& topText)
 {
-    WriteStyleSetting(store, kSrtFontColor, colourCaption);
-    WriteStyleSetting(store, kSrtFontName, nameCaption);
-    WriteStyleSetting(store, kSrtFontSize, sizeCaption);
-    WriteStyleSetting(store, kSrtFontPosL, trimControl(leftText));
-    WriteStyleSetting(store, kSrtFontPosU, trimControl(topText));
+    writeStyleSetting(store, kSrtFontColor, colourCaption);
+    writeStyleSetting(store, kSrtFontName, nameCaption);
+    writeStyleSetting(store, kSrtFontSize, sizeCaption);
+    writeStyleSetting(store, kSrtFontPosL, trimControl(leftText));
+    writeStyleSetting(store, kSrtFontPosU, trimControl(topText));
 }
 
 } // namespace vantor

@@ -27,7 +27,7 @@ inline constexpr std::string_view kSrtShad = "srtShad";
 std::string ReadStyleSetting(SettingsStore& store, std::string_view name);
 
 // Writes one value; any failure becomes "Failed to set data for '<name>'" and stops the caller there.
-void WriteStyleSetting(SettingsStore& store, std::string_view name, const std::string& value);
+void writeStyleSetting(SettingsStore& store, std::string_view name, const std::string& value);
 
 // srtFontColorD "#FFFFFF", srtFontNameD "黑体", srtFontSizeD "18", srtFontPosLD "", srtFontPosUD "",
 // srtDefault "1", srtBord "bord0", srtShad "Shad3", in this order. Values written before a failing

@@ -1,10 +1,10 @@
-#include "style/FontDialogStack.h"
+#include "style/FontOptionStack.h"
 
 #include "style/StyleSettings.h"
 
 namespace vantor {
 
-FontDialogStack::FontDialogStack(FontOptionViewFactory& factory, SettingsStore& store,
+FontOptionStack::FontOptionStack(FontOptionViewFactory& factory, SettingsStore& store,
     SubtitleDocuments& documents, CaptureSession& session, TextCodec& codec)
     : m_factory(factory)
     , m_store(store)
@@ -15,7 +15,7 @@ FontDialogStack::FontDialogStack(FontOptionViewFactory& factory, SettingsStore& 
     makeObject();
 }
 
-FontDialogStack::~FontDialogStack()
+FontOptionStack::~FontOptionStack()
 {
     // Each window goes before the behaviour it forwards to.
     for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it) {
@@ -24,7 +24,7 @@ FontDialogStack::~FontDialogStack()
     }
 }
 
-void FontDialogStack::makeObject()
+void FontOptionStack::makeObject()
 {
     DialogObject object;
     object.view = m_factory.createFontOptionView();
@@ -33,7 +33,7 @@ void FontDialogStack::makeObject()
     m_objects.push_back(std::move(object));
 }
 
-void FontDialogStack::StyleStartUp()
+void FontOptionStack::styleStartUp()
 {
     FontOptions& startUp = *m_objects.front().options;
     if (ReadStyleSetting(m_store, kSrtDefault).empty())
@@ -42,7 +42,7 @@ void FontDialogStack::StyleStartUp()
     startUp.UseDefaultStyle();
 }
 
-void FontDialogStack::BitBtn1Click()
+void FontOptionStack::BitBtn1Click()
 {
     makeObject();
     current().view().showModal();

@@ -7,7 +7,7 @@
 #include "model/SubtitleDocuments.h"
 #include "model/VantorError.h"
 #include "srt/StyleTags.h"
-#include "style/FontDialogStack.h"
+#include "style/FontOptionStack.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +19,19 @@ namespace {
 
 using Writes = std::vector<FakeSettingsStore::Write>;
 
-class FontDialogStackTest : public ::testing::Test {
+class FontOptionStackTest : public ::testing::Test {
 protected:
     FakeFontOptionViewFactory factory;
     FakeSettingsStore store;
     SubtitleDocuments documents;
     CaptureSession session;
     IconvCodec codec;
-    FontDialogStack stack { factory, store, documents, session, codec };
+    FontOptionStack stack { factory, store, documents, session, codec };
 
     FakeFontOptionView& startUpView() { return *factory.made.front(); }
 };
 
-TEST_F(FontDialogStackTest, ProgramStartMakesOneHiddenObjectWithEmptyPieces)
+TEST_F(FontOptionStackTest, ProgramStartMakesOneHiddenObjectWithEmptyPieces)
 {
     ASSERT_EQ(1u, factory.made.size());
     EXPECT_EQ(1u, stack.objectCount());
@@ -40,9 +40,9 @@ TEST_F(FontDialogStackTest, ProgramStartMakesOneHiddenObjectWithEmptyPieces)
     EXPECT_EQ(0, startUpView().modalShows);
 }
 
-TEST_F(FontDialogStackTest, FirstStartWritesTheEightDefaultsThenFillsTheDialog)
+TEST_F(FontOptionStackTest, FirstStartWritesTheEightDefaultsThenFillsTheDialog)
 {
-    stack.StyleStartUp();
+    stack.styleStartUp();
     const Writes expected { { "srtFontColorD", "#FFFFFF" }, { "srtFontNameD", "黑体" },
         { "srtFontSizeD", "18" }, { "srtFontPosLD", "" }, { "srtFontPosUD", "" }, { "srtDefault", "1" },
         { "srtBord", "bord0" }, { "srtShad", "Shad3" } };
@@ -50,17 +50,17 @@ TEST_F(FontDialogStackTest, FirstStartWritesTheEightDefaultsThenFillsTheDialog)
     EXPECT_EQ("srtDefault", store.reads.front());
     const FakeFontOptionView& view = startUpView();
     EXPECT_TRUE(view.ticked);
-    EXPECT_EQ("#FFFFFF", view.text(FontControl::PanelColor));
-    EXPECT_EQ("黑体", view.text(FontControl::PanelName));
-    EXPECT_EQ("18", view.text(FontControl::PanelSize));
-    EXPECT_EQ("", view.text(FontControl::Edit1));
-    EXPECT_EQ("", view.text(FontControl::Edit2));
+    EXPECT_EQ("#FFFFFF", view.text(FontOptionControl::PanelColor));
+    EXPECT_EQ("黑体", view.text(FontOptionControl::PanelName));
+    EXPECT_EQ("18", view.text(FontOptionControl::PanelSize));
+    EXPECT_EQ("", view.text(FontOptionControl::Edit1));
+    EXPECT_EQ("", view.text(FontOptionControl::Edit2));
     EXPECT_EQ(std::string(kDefaultStylePart1), stack.current().StylePart1());
     EXPECT_EQ("<b>", stack.current().StylePart2());
     EXPECT_EQ(0, view.modalShows);
 }
 
-TEST_F(FontDialogStackTest, StoredFlagDecidesOnlyWhetherTheDefaultsAreWritten)
+TEST_F(FontOptionStackTest, StoredFlagDecidesOnlyWhetherTheDefaultsAreWritten)
 {
     struct Case {
         const char* srtDefault;
@@ -72,7 +72,7 @@ TEST_F(FontDialogStackTest, StoredFlagDecidesOnlyWhetherTheDefaultsAreWritten)
         store.values["srtDefault"] = c.srtDefault;
         store.values["srtFontColorD"] = "#00FF00";
         session.CustomStyle = true;
-        stack.StyleStartUp();
+        stack.styleStartUp();
         EXPECT_EQ(c.defaultsWritten, !store.writes.empty()) << c.srtDefault;
         EXPECT_EQ(c.defaultsWritten ? "#FFFFFF" : "#00FF00", store.values["srtFontColorD"]) << c.srtDefault;
         // Whatever is stored, the program starts with the default pieces.
@@ -82,11 +82,11 @@ TEST_F(FontDialogStackTest, StoredFlagDecidesOnlyWhetherTheDefaultsAreWritten)
     }
 }
 
-TEST_F(FontDialogStackTest, StartUpWithoutAStoreLocationReportsTheFirstWrite)
+TEST_F(FontOptionStackTest, StartUpWithoutAStoreLocationReportsTheFirstWrite)
 {
     store.locationExists = false;
     try {
-        stack.StyleStartUp();
+        stack.styleStartUp();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string("Failed to set data for 'srtFontColorD'"), error.what());
@@ -94,9 +94,9 @@ TEST_F(FontDialogStackTest, StartUpWithoutAStoreLocationReportsTheFirstWrite)
     EXPECT_EQ(Writes {}, store.writes);
 }
 
-TEST_F(FontDialogStackTest, EachPressMakesANewCurrentObjectShownModally)
+TEST_F(FontOptionStackTest, EachPressMakesANewCurrentObjectShownModally)
 {
-    stack.StyleStartUp();
+    stack.styleStartUp();
     FontOptions* const startUp = &stack.current();
     std::vector<FontOptions*> currentWhileOpen;
     factory.whileModal = [&](FakeFontOptionView& view) {
@@ -104,8 +104,8 @@ TEST_F(FontDialogStackTest, EachPressMakesANewCurrentObjectShownModally)
         EXPECT_EQ(view.handlers, &stack.current());
         // The dialog opened on the empty document shows the default view with the stored defaults.
         EXPECT_TRUE(view.ticked);
-        EXPECT_EQ("#FFFFFF", view.text(FontControl::PanelColor));
-        EXPECT_EQ(100u, view.items[FontControl::FontSizeComboBox].size());
+        EXPECT_EQ("#FFFFFF", view.text(FontOptionControl::PanelColor));
+        EXPECT_EQ(100u, view.items[FontOptionControl::FontSizeComboBox].size());
         if (factory.made.size() == 2) {
             // First press: custom style, saved.
             view.ticked = false;
@@ -143,9 +143,9 @@ TEST_F(FontDialogStackTest, EachPressMakesANewCurrentObjectShownModally)
     EXPECT_EQ("#FF0000", store.values["srtFontColor"]);
 }
 
-TEST_F(FontDialogStackTest, ComposedLinesUseTheCurrentObjectsPieces)
+TEST_F(FontOptionStackTest, ComposedLinesUseTheCurrentObjectsPieces)
 {
-    stack.StyleStartUp();
+    stack.styleStartUp();
     const std::string hello = "Hello";
     EXPECT_EQ(codec.encode(kDefaultBlockUtf8 + "Hello</b>", CodePage::Gbk),
         stack.current().ComposeTextLine(hello, false));

@@ -11,21 +11,21 @@ namespace vantor {
 
 // The main window's font dialog objects: the one made at start, and one more for each press of the font
 // settings button. The last one made is current; the others stay hidden and unused until the end.
-class FontDialogStack {
+class FontOptionStack {
 public:
     // Makes the start-up object at once, hidden.
-    FontDialogStack(FontOptionViewFactory& factory, SettingsStore& store, SubtitleDocuments& documents,
+    FontOptionStack(FontOptionViewFactory& factory, SettingsStore& store, SubtitleDocuments& documents,
         CaptureSession& session, TextCodec& codec);
-    ~FontDialogStack();
-    FontDialogStack(const FontDialogStack&) = delete;
-    FontDialogStack& operator=(const FontDialogStack&) = delete;
+    ~FontOptionStack();
+    FontOptionStack(const FontOptionStack&) = delete;
+    FontOptionStack& operator=(const FontOptionStack&) = delete;
 
     FontOptions& current() { return *m_objects.back().options; }
     std::size_t objectCount() const { return m_objects.size(); }
 
     // When the main window is shown, after its capture reset, on the start-up object: writes the default
     // settings if srtDefault is empty, fills the dialog, and sets the default pieces whatever is stored.
-    void StyleStartUp();
+    void styleStartUp();
     // The font settings button: a new object becomes current and is shown modally; returns when it closes.
     void BitBtn1Click();
 
