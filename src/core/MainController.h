@@ -65,6 +65,9 @@ public:
     void EditButtonClick();
     void ContinueButtonClick();
     void HotKeyPressed(HotKey key);
+    // The desktop answered the registration of the hot keys later (the portal): `refused` did not become
+    // global; the footer says so.
+    void HotKeysAnswered(const std::vector<HotKey>& refused);
     void BitBtn1Click();
     // The plain view's key filter, for key-down and key-up: true when the key must be discarded.
     bool UserRichEditKeyDown(int key, bool keyUp);
@@ -75,13 +78,15 @@ public:
     // Shows the plain document in the plain view again, whole; for a view that lost step with it.
     void refreshPlainView();
 
-    // Keys whose registration the platform refused at FormCreate, in registration order.
+    // Keys whose registration the platform refused, at FormCreate or in its later answer, in registration
+    // order.
     const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
 
 private:
     template <typename Handler> void action(Handler&& handler);
     std::string composeTextLine(const std::string& text, bool custom);
     void mirrorPlainChange(const TextDocument::Change& change);
+    void showHotKeyFooter();
 
     MainPorts m_ports;
     CaptureSession m_session;
