@@ -101,6 +101,7 @@ PortalHotKeyService::PortalHotKeyService(
     , m_timeoutMs(timeoutMs)
     , m_inWindow(window)
 {
+    qDBusRegisterMetaType<std::pair<QString, QVariantMap>>();
     qDBusRegisterMetaType<PortalShortcutList>();
     m_inWindow.setHandler([this](HotKey key) {
         if (m_wanted.contains(key) && m_handler) {
