@@ -3,20 +3,30 @@
 set -euo pipefail
 
 portal_tests=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-portal.XXXXXX")
+# Sourced after tests/e2e/lib.bash, the end-to-end helpers' folder and clean-up are shared.
+if declare -F e2e_cleanup >/dev/null; then
+    work=$e2e_work
+else
+    work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-portal.XXXXXX")
+fi
 pids=()
 cleanup() {
     local pid
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    wait 2>/dev/null || true
-    rm -rf "$work"
+    # e2e_cleanup stops its own processes, waits for every child and removes the folder.
+    if declare -F e2e_cleanup >/dev/null; then
+        e2e_cleanup
+    else
+        wait 2>/dev/null || true
+        rm -rf "$work"
+    fi
 }
 trap cleanup EXIT
 
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$work/runtime"
+mkdir -p -m 700 "$work/runtime"
 
 fail() {
     echo "FAIL: $*" >&2
