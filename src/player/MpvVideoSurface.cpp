@@ -23,6 +23,19 @@ void* getProcAddress(void*, const char* name)
     return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
 }
 
+// libmpv leaves the fourth byte of "bgr0" unset (0 in practice), while QImage::Format_RGB32 promises
+// 0xffRRGGBB. Painted onto an RGB32 backing store (X11, offscreen) the byte is ignored; Wayland's backing
+// store is ARGB32 premultiplied and takes it as alpha, and the compositor then blends an invisible, white
+// panel. Setting the byte costs one pass over the frame (0.1 MB at the panel's size).
+void makeOpaque(QImage& frame)
+{
+    for (int y = 0; y < frame.height(); ++y) {
+        auto* pixel = reinterpret_cast<quint32*>(frame.scanLine(y));
+        for (quint32* end = pixel + frame.width(); pixel != end; ++pixel)
+            *pixel |= 0xff000000u;
+    }
+}
+
 } // namespace
 
 MpvGlSurface::MpvGlSurface(QWidget* parent)
@@ -188,6 +201,7 @@ void MpvSoftwareSurface::renderFrame(bool force)
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     if (m_library->renderContextRender(m_context, params) >= 0) {
+        makeOpaque(m_frame);
         ++m_framesRendered;
         update();
     }

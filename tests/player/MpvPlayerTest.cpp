@@ -451,6 +451,26 @@ TEST_F(MpvPlayerTest, SoftwareSurfaceShowsTheVideoPicture)
     EXPECT_GT(colours.size(), 20u);
 }
 
+// Wayland's backing store has an alpha channel (ARGB32 premultiplied): the picture must be opaque there,
+// or the compositor blends the panel away. Painting into such an image shows what the window would get.
+TEST_F(MpvPlayerTest, SoftwarePictureIsOpaqueOnABackingStoreWithAlpha)
+{
+    m_host.resize(320, 240);
+    m_surface->setGeometry(0, 0, 320, 240);
+    m_host.show();
+    openAndWait(mediaPath("clip.mp4"));
+    ASSERT_TRUE(spinUntil(*m_player, 3s, [this] { return surface().framesRendered() >= 1; }));
+    QImage store(m_surface->size(), QImage::Format_ARGB32_Premultiplied);
+    store.fill(Qt::transparent);
+    m_surface->render(&store);
+    int translucent = 0;
+    for (int y = 0; y < store.height(); y += 4) {
+        for (int x = 0; x < store.width(); x += 4)
+            translucent += qAlpha(store.pixel(x, y)) != 255;
+    }
+    EXPECT_EQ(translucent, 0) << "pixels that are not opaque, of " << (store.width() / 4) * (store.height() / 4);
+}
+
 TEST_F(MpvPlayerTest, FitDisplayCoversTheRectangle)
 {
     m_player->fitDisplay(0, 0, 200, 150);
