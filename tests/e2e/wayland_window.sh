@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Vantor as a native Wayland client under a headless Weston: the window appears and the video's picture shows
+# in Panel2, with libmpv's software renderer and with OpenGL (Mesa's llvmpipe over EGL). Each case takes
+# Weston screenshots until the window and the picture are there (60 s at most: the machine may be busy).
+source "$(dirname "$0")/lib.bash"
+
+export XDG_RUNTIME_DIR=$e2e_work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR" "$e2e_work/shots" "$e2e_work/config"
+# No session bus: the program must not reach the portal of whoever runs the tests.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$e2e_work/no-bus
+socket=vantor-$$
+# --debug lets weston-screenshooter take pictures; pixman needs no GPU.
+weston --backend=headless-backend.so --socket="$socket" --width=1280 --height=1024 --use-pixman --debug \
+    --idle-time=0 >"$e2e_work/weston.log" 2>&1 </dev/null &
+e2e_pids+=($!)
+for _ in $(seq 100); do
+    [ -S "$XDG_RUNTIME_DIR/$socket" ] && break
+    sleep 0.1
+done
+[ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston did not start: $(cat "$e2e_work/weston.log")"
+cp "$VANTOR_TEST_MEDIA/clip.mp4" "$e2e_work/clip.mp4"
+
+# measure SHOT: "WINDOW PICTURE": pixels of the window's background (239,239,239) and strongly coloured
+# pixels (the test pattern's bars; the desktop and the window's controls have almost none).
+measure() {
+    convert "$1" -depth 8 rgb:- | /usr/bin/python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+window = picture = 0
+for i in range(0, len(data), 3):
+    r, g, b = data[i], data[i + 1], data[i + 2]
+    if r == g == b == 239:
+        window += 1
+    elif max(r, g, b) - min(r, g, b) >= 180:
+        picture += 1
+print(window, picture)'
+}
+
+for renderer in sw gl; do
+    WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland VANTOR_VIDEO_OUTPUT=$renderer VANTOR_AO=null \
+        XDG_CONFIG_HOME="$e2e_work/config" "$VANTOR_BINARY" "$e2e_work/clip.mp4" >"$e2e_work/vantor-$renderer.log" 2>&1 &
+    pid=$!
+    e2e_pids+=($pid)
+    # The window is 728 x 504 (367,000 pixels, most of them background); the picture fills most of Panel2's
+    # 355 x 310, and a white or black panel has no coloured pixels.
+    seen="no screenshot"
+    shown=0
+    for _ in $(seq 60); do
+        sleep 1
+        rm -f "$e2e_work/shots"/*.png
+        (cd "$e2e_work/shots" && WAYLAND_DISPLAY=$socket weston-screenshooter >/dev/null 2>&1) || continue
+        shot=$(ls "$e2e_work/shots"/*.png 2>/dev/null | head -n1)
+        [ -n "$shot" ] || continue
+        read -r window picture < <(measure "$shot")
+        seen="$window window pixels, $picture picture pixels"
+        if [ "$window" -ge 150000 ] && [ "$picture" -ge 40000 ]; then
+            shown=1
+            break
+        fi
+    done
+    kill -0 "$pid" 2>/dev/null || fail "$renderer: Vantor ended: $(cat "$e2e_work/vantor-$renderer.log")"
+    [ $shown = 1 ] || fail "$renderer: the picture did not show ($seen): $(cat "$e2e_work/vantor-$renderer.log")"
+    echo "wayland $renderer: $seen"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+done
+echo "wayland window: the picture showed with both renderers"
