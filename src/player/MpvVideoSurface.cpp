@@ -186,11 +186,15 @@ void MpvSoftwareSurface::renderFrame(bool force)
     const bool newFrame = m_library->renderContextUpdate(m_context) & MPV_RENDER_UPDATE_FRAME;
     if (!newFrame && !force)
         return;
-    const QSize size = this->size().expandedTo(QSize(1, 1));
+    // In device pixels: at a scale factor of 2 a frame of the widget's logical size would be stretched
+    // and blurred. A change of scale while paused shows at the next frame or resize.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(this->size()) * ratio).toSize().expandedTo(QSize(1, 1));
     // A 64-byte aligned stride, as the software renderer wants.
     const qsizetype stride = (size.width() * 4 + 63) / 64 * 64;
     if (m_frame.size() != size || m_frame.bytesPerLine() != stride)
         m_frame = QImage(size, QImage::Format_RGB32);
+    m_frame.setDevicePixelRatio(ratio);
     int frameSize[2] = { size.width(), size.height() };
     size_t frameStride = static_cast<size_t>(m_frame.bytesPerLine());
     mpv_render_param params[] = {
