@@ -138,7 +138,8 @@ void MainController::FormCreate()
     }
     // Set before the first answer can come: the portal answers from the event loop, never from inside
     // registerKey.
-    m_ports.hotKeys.setRefusalHandler([this](const std::vector<HotKey>& refused) { HotKeysAnswered(refused); });
+    m_ports.hotKeys.setRefusalHandler(
+        [this](const std::vector<HotKey>& refused) { HotKeysAnswered(refused); });
     showHotKeyFooter();
 }
 

@@ -109,8 +109,8 @@ PortalHotKeyService::PortalHotKeyService(
             handler(key);
         }
     });
-    m_ownerWatcher = new QDBusServiceWatcher(QString::fromLatin1(kPortalService), m_bus,
-        QDBusServiceWatcher::WatchForOwnerChange, this);
+    m_ownerWatcher = new QDBusServiceWatcher(
+        QString::fromLatin1(kPortalService), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_ownerWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
         &PortalHotKeyService::onPortalOwnerChanged);
 }
@@ -124,7 +124,8 @@ bool PortalHotKeyService::attachToPortal()
 {
     // The registry must hear from us before any other portal call on this connection.
     QDBusMessage registration = QDBusMessage::createMethodCall(QString::fromLatin1(kPortalService),
-        QString::fromLatin1(kPortalPath), QString::fromLatin1(kRegistryInterface), QStringLiteral("Register"));
+        QString::fromLatin1(kPortalPath), QString::fromLatin1(kRegistryInterface),
+        QStringLiteral("Register"));
     registration << m_appId << QVariantMap();
     const QDBusMessage registered = m_bus.call(registration, QDBus::Block, m_timeoutMs);
     if (registered.type() == QDBusMessage::ErrorMessage) {
@@ -138,7 +139,8 @@ bool PortalHotKeyService::attachToPortal()
     }
 
     QDBusMessage versionCall = QDBusMessage::createMethodCall(QString::fromLatin1(kPortalService),
-        QString::fromLatin1(kPortalPath), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        QString::fromLatin1(kPortalPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
     versionCall << QString::fromLatin1(kGlobalShortcutsInterface) << QStringLiteral("version");
     const QDBusMessage version = m_bus.call(versionCall, QDBus::Block, m_timeoutMs);
     if (version.type() != QDBusMessage::ReplyMessage || version.arguments().isEmpty()
@@ -155,7 +157,8 @@ bool PortalHotKeyService::attachToPortal()
         [this](const QDBusObjectPath& session, const QString& id, qulonglong, const QVariantMap&) {
             onActivated(session, id);
         });
-    connect(m_shortcuts, &GlobalShortcutsProxy::ShortcutsChanged, this, &PortalHotKeyService::onShortcutsChanged);
+    connect(
+        m_shortcuts, &GlobalShortcutsProxy::ShortcutsChanged, this, &PortalHotKeyService::onShortcutsChanged);
     return true;
 }
 
@@ -246,8 +249,9 @@ void PortalHotKeyService::onSessionCreated(uint response, const QVariantMap& res
     }
     // Portals up to 1.18 send the handle as a string, later ones as an object path.
     const QVariant handle = results.value(QStringLiteral("session_handle"));
-    m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
-                                                                             : handle.toString();
+    m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
+        ? handle.value<QDBusObjectPath>().path()
+        : handle.toString();
     if (m_session.isEmpty()) {
         answer({}, "the portal created a session without a handle");
         return;
@@ -264,9 +268,10 @@ void PortalHotKeyService::bindShortcuts()
         if (!m_wanted.contains(key))
             continue;
         // The trigger in the form of the XDG shortcuts specification: a bare key name.
-        shortcuts.append({ QString::fromLatin1(hotKeyName(key).data(), static_cast<qsizetype>(hotKeyName(key).size())),
-            { { QStringLiteral("description"), descriptionOf(key) },
-                { QStringLiteral("preferred_trigger"), QString::fromStdString(hotKeyLabel(key)) } } });
+        shortcuts.append(
+            { QString::fromLatin1(hotKeyName(key).data(), static_cast<qsizetype>(hotKeyName(key).size())),
+                { { QStringLiteral("description"), descriptionOf(key) },
+                    { QStringLiteral("preferred_trigger"), QString::fromStdString(hotKeyLabel(key)) } } });
     }
     m_bound = m_wanted;
     QDBusMessage message = QDBusMessage::createMethodCall(m_portalOwner, QString::fromLatin1(kPortalPath),
@@ -298,7 +303,8 @@ void PortalHotKeyService::onShortcutsBound(uint response, const QVariantMap& res
     answer(grantedIn(qdbus_cast<PortalShortcutList>(listed->value<QDBusArgument>())), "bound");
 }
 
-void PortalHotKeyService::onShortcutsChanged(const QDBusObjectPath& session, const PortalShortcutList& shortcuts)
+void PortalHotKeyService::onShortcutsChanged(
+    const QDBusObjectPath& session, const PortalShortcutList& shortcuts)
 {
     if (session.path() != m_session || m_session.isEmpty())
         return;
@@ -313,7 +319,8 @@ void PortalHotKeyService::onActivated(const QDBusObjectPath& session, const QStr
         deliver(*key);
 }
 
-void PortalHotKeyService::onPortalOwnerChanged(const QString&, const QString& oldOwner, const QString& newOwner)
+void PortalHotKeyService::onPortalOwnerChanged(
+    const QString&, const QString& oldOwner, const QString& newOwner)
 {
     if (!m_portalOwner.isEmpty() && oldOwner == m_portalOwner) {
         // The session died with the portal; there is nobody to close it with.
@@ -341,7 +348,8 @@ void PortalHotKeyService::callWithRequest(QDBusMessage message, const QString& t
 {
     QString sender = m_bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString predicted = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    const QString predicted
+        = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
     listenForResponse(predicted, onResponse);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, m_timeoutMs), this);
     const QString member = message.member();
@@ -367,14 +375,15 @@ void PortalHotKeyService::listenForResponse(const QString& path, ResponseSlot on
         m_request->deleteLater();
     auto* request = new PortalRequestProxy(m_portalOwner, path, m_bus, this);
     m_request = request;
-    connect(request, &PortalRequestProxy::Response, this, [this, request, onResponse](uint response, const QVariantMap& results) {
-        if (request != m_request)
-            return;
-        // The proxy emits this signal: it may not be deleted before the emission ends.
-        request->deleteLater();
-        m_request = nullptr;
-        (this->*onResponse)(response, results);
-    });
+    connect(request, &PortalRequestProxy::Response, this,
+        [this, request, onResponse](uint response, const QVariantMap& results) {
+            if (request != m_request)
+                return;
+            // The proxy emits this signal: it may not be deleted before the emission ends.
+            request->deleteLater();
+            m_request = nullptr;
+            (this->*onResponse)(response, results);
+        });
 }
 
 void PortalHotKeyService::closeSession()

@@ -30,7 +30,8 @@ inline constexpr char kSessionInterface[] = "org.freedesktop.portal.Session";
 class PortalRequestProxy final : public QDBusAbstractInterface {
     Q_OBJECT
 public:
-    PortalRequestProxy(const QString& service, const QString& path, const QDBusConnection& bus, QObject* parent)
+    PortalRequestProxy(
+        const QString& service, const QString& path, const QDBusConnection& bus, QObject* parent)
         : QDBusAbstractInterface(service, path, kRequestInterface, bus, parent)
     {
     }
@@ -43,7 +44,8 @@ Q_SIGNALS:
 class PortalSessionProxy final : public QDBusAbstractInterface {
     Q_OBJECT
 public:
-    PortalSessionProxy(const QString& service, const QString& path, const QDBusConnection& bus, QObject* parent)
+    PortalSessionProxy(
+        const QString& service, const QString& path, const QDBusConnection& bus, QObject* parent)
         : QDBusAbstractInterface(service, path, kSessionInterface, bus, parent)
     {
     }
@@ -62,8 +64,8 @@ public:
 
 Q_SIGNALS:
     // The timestamp is not used: backends differ in its unit.
-    void Activated(
-        const QDBusObjectPath& session, const QString& shortcutId, qulonglong timestamp, const QVariantMap& options);
+    void Activated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong timestamp,
+        const QVariantMap& options);
     void ShortcutsChanged(const QDBusObjectPath& session, const vantor::PortalShortcutList& shortcuts);
 };
 

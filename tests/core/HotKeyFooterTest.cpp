@@ -1,7 +1,7 @@
 // The footer line about the hot keys, and how the main window's behaviour keeps it up to date when the
 // desktop answers later.
-#include "MainFixture.h"
 #include "capture/HotKeyFooter.h"
+#include "MainFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +32,14 @@ INSTANTIATE_TEST_SUITE_P(Routes, HotKeyFooterTest,
         FooterCase { "X11TwoTaken", "X11", { HotKey::F9, HotKey::F8 }, false,
             "全局热键：X11；F9、F8 已被其他程序占用，请用鼠标点击对应按钮" },
         FooterCase { "PortalAsking", "portal", {}, true, "全局热键：正在向桌面门户申请…" },
-        FooterCase { "PortalAllGranted", "portal", {}, false, "全局热键：桌面门户（可在系统设置 › 快捷键中更改）" },
+        FooterCase {
+            "PortalAllGranted", "portal", {}, false, "全局热键：桌面门户（可在系统设置 › 快捷键中更改）" },
         FooterCase { "PortalF10Refused", "portal", { HotKey::F10 }, false,
             "全局热键：桌面门户；F10 未获准，仅在本窗口有效，可在系统设置 › 快捷键中设置" },
         FooterCase { "PortalAllRefused", "portal", { HotKey::F9, HotKey::F10, HotKey::F7, HotKey::F8 }, false,
             "全局热键：桌面门户；F9、F10、F7、F8 未获准，仅在本窗口有效，可在系统设置 › 快捷键中设置" },
-        FooterCase { "InWindowOnly", "application", {}, false, "热键 F7–F10 仅在本窗口有效（桌面未提供全局热键）" }),
+        FooterCase {
+            "InWindowOnly", "application", {}, false, "热键 F7–F10 仅在本窗口有效（桌面未提供全局热键）" }),
     [](const ::testing::TestParamInfo<FooterCase>& info) { return std::string(info.param.name); });
 
 TEST(HotKeyAnswer, ThePendingFooterGivesWayToTheDesktopsAnswer)

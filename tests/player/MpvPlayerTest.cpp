@@ -468,7 +468,8 @@ TEST_F(MpvPlayerTest, SoftwarePictureIsOpaqueOnABackingStoreWithAlpha)
         for (int x = 0; x < store.width(); x += 4)
             translucent += qAlpha(store.pixel(x, y)) != 255;
     }
-    EXPECT_EQ(translucent, 0) << "pixels that are not opaque, of " << (store.width() / 4) * (store.height() / 4);
+    EXPECT_EQ(translucent, 0) << "pixels that are not opaque, of "
+                              << (store.width() / 4) * (store.height() / 4);
 }
 
 // At a scale factor of 2 the picture is rendered in device pixels. A frame of the widget's logical size,

@@ -39,7 +39,8 @@ public:
         : m_service(vantor::makeHotKeyService(window))
     {
         std::printf("route %s\n", m_service->route().c_str());
-        m_service->setHandler([](HotKey key) { std::printf("press %s\n", vantor::hotKeyLabel(key).c_str()); });
+        m_service->setHandler(
+            [](HotKey key) { std::printf("press %s\n", vantor::hotKeyLabel(key).c_str()); });
         m_service->setRefusalHandler([](const std::vector<HotKey>& refused) {
             std::string keys;
             for (HotKey key : refused)
