@@ -5,7 +5,8 @@
 # then hold the three entries, the second one edited in edit mode (F7) before capturing went on (F8).
 source "$VANTOR_SOURCE_DIR/tests/e2e/lib.bash"
 source "$VANTOR_SOURCE_DIR/tests/portal/portal_lib.bash"
-export XDG_SESSION_TYPE=wayland
+# Qt on X, as under XWayland; Qt would try its wayland platform first in a Wayland session.
+export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb
 
 start_x
 start_bus
