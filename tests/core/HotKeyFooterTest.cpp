@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -18,6 +20,12 @@ struct FooterCase {
     bool pending;
     const char* footer;
 };
+
+// The case's name, not its bytes: ctest names the discovered tests with this text.
+void PrintTo(const FooterCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class HotKeyFooterTest : public ::testing::TestWithParam<FooterCase> { };
 

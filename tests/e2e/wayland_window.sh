@@ -9,8 +9,6 @@ source "$(dirname "$0")/lib.bash"
 
 export XDG_RUNTIME_DIR=$e2e_work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$e2e_work/shots" "$e2e_work/config"
-# No session bus: the program must not reach the portal of whoever runs the tests.
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$e2e_work/no-bus
 # start_weston SCALE: a compositor whose output is 1280 x 1024 logical pixels; sets socket and weston_pid.
 start_weston() {
     local scale=$1
