@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """A GlobalShortcuts backend (org.freedesktop.impl.portal.GlobalShortcuts) for Debian's own
 xdg-desktop-portal frontend, on the session bus named by DBUS_SESSION_BUS_ADDRESS. The frontend finds it
-through a .portal file. It grants every shortcut it is asked to bind and writes one line per event to --log:
+through a .portal file. It grants the shortcuts it is asked to bind (all, or those --refuse does not name:
+those it lists with an empty trigger, as a user who left them without a key) and writes one line per event
+to --log:
 
   ready NAME | CreateSession APP_ID | shortcut ID TRIGGER DESCRIPTION | Close SESSION_PATH | activated ID
 
@@ -39,10 +41,11 @@ class Session(dbus.service.Object):
 
 
 class Backend(dbus.service.Object):
-    def __init__(self, bus, log):
+    def __init__(self, bus, log, refused):
         super().__init__(bus, PATH)
         self.bus = bus
         self.log = log
+        self.refused = refused
         self.session = None
 
     @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
@@ -66,7 +69,8 @@ class Backend(dbus.service.Object):
             self.log(f"shortcut {shortcut_id} {properties.get('preferred_trigger')} {properties.get('description')}")
             listed.append(dbus.Struct((shortcut_id, dbus.Dictionary(
                 {"description": properties.get("description", ""),
-                 "trigger_description": properties.get("preferred_trigger", "")}, signature="sv"))))
+                 "trigger_description": "" if shortcut_id in self.refused
+                 else properties.get("preferred_trigger", "")}, signature="sv"))))
         return dbus.UInt32(0), dbus.Dictionary(
             {"shortcuts": dbus.Array(listed, signature="(sa{sv})")}, signature="sv")
 
@@ -91,6 +95,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log", required=True)
     parser.add_argument("--name", required=True, help="the bus name the .portal file gives")
+    parser.add_argument("--refuse", default="", help="ids to leave without a trigger, comma-separated")
     args = parser.parse_args()
     log_file = open(args.log, "a", encoding="utf-8")
 
@@ -100,7 +105,7 @@ def main():
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    backend = Backend(bus, log)
+    backend = Backend(bus, log, set(filter(None, args.refuse.split(","))))
     name = dbus.service.BusName(args.name, bus, do_not_queue=True)
     loop = GLib.MainLoop()
     pending = b""

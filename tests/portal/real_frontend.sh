@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The portal route through Debian's own xdg-desktop-portal frontend (1.16), with a fake GlobalShortcuts
 # backend that the frontend finds through a .portal file in a private folder (1.16 reads
-# XDG_DESKTOP_PORTAL_DIR, not XDG_DATA_DIRS): the probe binds the four keys through the real frontend,
-# an Activated of the backend reaches it as a press, and its session is closed in the backend when it
-# lets the keys go. The frontend has no host registry: the probe must do without it, and the backend sees
+# XDG_DESKTOP_PORTAL_DIR, not XDG_DATA_DIRS): the probe binds the four keys through the real frontend, learns
+# from the list the frontend passes on that the user left F8 without a key, an Activated of the backend
+# reaches it as a press, and its session is closed in the backend when it lets the keys go. The frontend has no host registry: the probe must do without it, and the backend sees
 # the empty application id that 1.16 gives every unsandboxed program.
 # Needs VANTOR_PORTAL_PROBE, dbus-daemon, python3-dbus and xdg-desktop-portal.
 source "$(dirname "$0")/portal_lib.bash"
@@ -22,6 +22,7 @@ printf '[portal]\nDBusName=%s\nInterfaces=org.freedesktop.impl.portal.GlobalShor
 start_bus
 mkfifo "$work/backend.in"
 /usr/bin/python3 "$portal_tests/fake_portal_backend.py" --log "$work/backend.log" --name "$backend_name" \
+    --refuse RvoHotKeyF8 \
     <"$work/backend.in" >"$work/backend.err" 2>&1 &
 pids+=($!)
 exec {backend_in}>"$work/backend.in"
@@ -42,7 +43,7 @@ exec {probe_in}>"$work/probe.in"
 wait_for "$work/probe.out" '^ready$'
 grep -qx 'route portal' "$work/probe.out" || fail "the probe did not take the portal route"
 wait_for "$work/probe.out" '^answer '
-grep -qx 'answer refused none' "$work/probe.out" || fail "the frontend's answer: $(grep '^answer' "$work/probe.out")"
+grep -qx 'answer refused F8' "$work/probe.out" || fail "the frontend's answer: $(grep '^answer' "$work/probe.out")"
 
 expected="CreateSession app_id=
 shortcut RvoHotKeyLeft F9 标记本句起始时间并播放
@@ -52,6 +53,7 @@ shortcut RvoHotKeyF8 F8 继续制作字幕"
 got=$(sed -n '/^CreateSession/,/^shortcut RvoHotKeyF8/p' "$work/backend.log")
 [ "$got" = "$expected" ] || fail "the backend was asked [$got], expected [$expected]"
 
+echo "activate RvoHotKeyF8" >&"$backend_in" # refused: not passed on
 echo "activate RvoHotKeyF7" >&"$backend_in"
 echo "activate RvoHotKeyRight" >&"$backend_in"
 wait_for "$work/probe.out" '^press F10$'
