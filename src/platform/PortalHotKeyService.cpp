@@ -9,6 +9,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QMetaObject>
+#include <QRandomGenerator>
 
 #include <cstdio>
 #include <optional>
@@ -247,7 +248,8 @@ void PortalHotKeyService::onSessionCreated(uint response, const QVariantMap& res
         answer({}, response == 1 ? "the user declined the session" : "the portal could not create a session");
         return;
     }
-    // Portals up to 1.18 send the handle as a string, later ones as an object path.
+    // Debian 12's frontend (1.16) sends the handle as a string (seen on the bus); the interface documents an
+    // object path.
     const QVariant handle = results.value(QStringLiteral("session_handle"));
     m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
         ? handle.value<QDBusObjectPath>().path()
@@ -295,7 +297,8 @@ void PortalHotKeyService::onShortcutsBound(uint response, const QVariantMap& res
         return;
     }
     const auto listed = results.constFind(QStringLiteral("shortcuts"));
-    // KDE Plasma's backend answers a bind that its dialog confirmed without the list: every key is bound.
+    // KDE Plasma's backend (per its source) answers a bind that its dialog confirmed without the list: every
+    // key is bound.
     if (listed == results.constEnd()) {
         answer(m_bound, "bound");
         return;
@@ -463,7 +466,10 @@ void PortalHotKeyService::deliver(HotKey key)
 
 QString PortalHotKeyService::nextToken(const char* kind)
 {
-    return QStringLiteral("vantor_%1_%2").arg(QLatin1String(kind)).arg(++m_tokenCounter);
+    // Unique and not guessable, as the portal asks: another client cannot predict our handles.
+    if (m_tokenPrefix.isEmpty())
+        m_tokenPrefix = QStringLiteral("vantor%1").arg(QRandomGenerator::system()->generate());
+    return QStringLiteral("%1_%2_%3").arg(m_tokenPrefix, QLatin1String(kind)).arg(++m_tokenCounter);
 }
 
 } // namespace vantor

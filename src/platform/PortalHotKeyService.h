@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
 class QWidget;
 
@@ -43,8 +42,8 @@ class PortalHotKeyService final : public QObject, public HotKeyService {
 public:
     // Null when no portal answers on `bus` or it lacks GlobalShortcuts. Before anything else the program
     // makes itself known as `appId` (the desktop file's name without ".desktop") where the portal offers
-    // the host registry; a portal without it (before 1.19) is used all the same. Waits for each answer at
-    // most `timeoutMs` (the bus may start the portal first).
+    // the host registry; a portal without it (Debian 12's 1.16) is used all the same. Waits for each answer
+    // at most `timeoutMs` (the bus may start the portal first).
     static std::unique_ptr<PortalHotKeyService> connectToPortal(
         QWidget& window, const QDBusConnection& bus, const QString& appId, int timeoutMs = 5000);
 
@@ -107,6 +106,7 @@ private:
     std::set<HotKey> m_bound;
     bool m_bindScheduled = false;
     bool m_pending = false;
+    QString m_tokenPrefix;
     unsigned m_tokenCounter = 0;
     // Raised whenever the session is dropped: answers to calls of an older session are ignored.
     unsigned m_generation = 0;
