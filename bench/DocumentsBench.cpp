@@ -185,7 +185,7 @@ int main(int argc, char** argv)
         rig.hotKeys.press(HotKey::F10);
         rig.view.texts[Control::InputEdit] = "新的一句 " + std::to_string(i);
         const auto start = Clock::now();
-        rig.controller.InputEditKeyDown(kEnterKey);
+        rig.controller.InputEditKeyDown(keys::kEnter);
         samples.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(samples.begin(), samples.end());

@@ -15,16 +15,20 @@ MainController::MainController(MainPorts ports)
           [this](const std::string& text, bool custom) { return composeTextLine(text, custom); })
     , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player, ports.codec,
           { [this](const std::string& text, bool custom) { return composeTextLine(text, custom); },
-              [this] {
-                  FontOptions& dialog = m_fontDialogs.current();
-                  dialog.LoadStyleIntoDialog();
-                  // On a default-styled document the pieces stay the default ones.
-                  if (m_session.CustomStyle)
-                      dialog.BuildCustomStyleFromControls();
-              } })
+              [this] { readStyleOfDocument(); } })
 {
+    m_fileSet.setLoadedStyleHandler([this] { readStyleOfDocument(); });
     m_documents.PlainDocument.setObserver(
         [this](const TextDocument::Change& change) { mirrorPlainChange(change); });
+}
+
+void MainController::readStyleOfDocument()
+{
+    FontOptions& dialog = m_fontDialogs.current();
+    dialog.LoadStyleIntoDialog();
+    // On a default-styled document the pieces stay the default ones.
+    if (m_session.CustomStyle)
+        dialog.BuildCustomStyleFromControls();
 }
 
 std::string MainController::composeTextLine(const std::string& text, bool custom)
@@ -166,6 +170,9 @@ void MainController::FormShow()
     m_session.ResumePending = false;
     m_session.EditMode = false;
     m_session.CustomStyle = false;
+    // No entry before a video is open: its files are where entries are kept.
+    m_ports.view.setEnabled(Control::StartTimeButton, false);
+    m_ports.view.setEnabled(Control::EndTimeButton, false);
     action([&] {
         try {
             m_fontDialogs.StyleStartUp();
@@ -251,11 +258,15 @@ void MainController::HotKeyPressed(HotKey key)
             if (m_ports.view.isEnabled(Control::StartTimeButton)) {
                 m_cycle.StartTimeButtonClick();
                 m_ports.view.setFocus(Control::StartTimeButton);
+            } else if (!m_fileSet.canCapture()) {
+                m_fileSet.explainNoCapture();
             }
             break;
         case HotKey::F10:
             if (m_ports.view.isEnabled(Control::EndTimeButton))
                 m_cycle.EndTimeButtonClick();
+            else if (!m_fileSet.canCapture())
+                m_fileSet.explainNoCapture();
             break;
         case HotKey::F7:
             m_editMode.EditButtonClick();

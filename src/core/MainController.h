@@ -2,10 +2,10 @@
 
 #include "capture/CaptureClock.h"
 #include "capture/CaptureCycle.h"
-#include "capture/CaptureSession.h"
 #include "documents/EditMode.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/HotKeyService.h"
@@ -85,6 +85,9 @@ public:
 private:
     template <typename Handler> void action(Handler&& handler);
     std::string composeTextLine(const std::string& text, bool custom);
+    // Fills the font dialog from the formatted document's first text line and, on a custom-styled document,
+    // makes its style the pieces new text lines get.
+    void readStyleOfDocument();
     void mirrorPlainChange(const TextDocument::Change& change);
     void showHotKeyFooter();
 

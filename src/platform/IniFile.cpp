@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "Text.h"
+#include "model/Text.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

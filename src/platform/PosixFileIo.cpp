@@ -195,7 +195,13 @@ int writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-std::string readWholeFile(const std::string& path)
+[[noreturn]] void failTooLarge(const std::string& path, std::uint64_t size)
+{
+    throw FileTooLarge(
+        "Could not read " + path + ": File too large (" + std::to_string(size) + " bytes)", size);
+}
+
+std::string readWholeFile(const std::string& path, std::size_t maxBytes)
 {
     // O_NONBLOCK: a pipe put in the file's place must not hang the user interface; fstat refuses it below.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -208,6 +214,9 @@ std::string readWholeFile(const std::string& path)
         failReading(path, EISDIR);
     if (!S_ISREG(status.st_mode))
         failReading(path, kNotRegularFile);
+
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes)
+        failTooLarge(path, static_cast<std::uint64_t>(status.st_size));
 
     std::string content;
     content.reserve(static_cast<std::size_t>(status.st_size));
@@ -222,33 +231,69 @@ std::string readWholeFile(const std::string& path)
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maxBytes)
+            failTooLarge(path, content.size());
     }
     return content;
 }
 
-void replaceFileAtomically(const std::string& path, std::string_view bytes)
-{
-    const std::string target = resolvedTarget(path);
-    const PathParts parts = splitPath(target);
-    if (parts.name.empty() || parts.name == "." || parts.name == "..")
-        failSaving(path, EISDIR);
+namespace {
 
+// The file replaceFileAtomically would replace for `path`, and its status when it exists; throws when it
+// may not be replaced.
+struct Target {
+    std::string path;
+    PathParts parts;
+    bool exists = false;
     struct stat old { };
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (!exists && errno != ENOENT)
+};
+
+Target checkedTarget(const std::string& path)
+{
+    Target target;
+    target.path = resolvedTarget(path);
+    target.parts = splitPath(target.path);
+    if (target.parts.name.empty() || target.parts.name == "." || target.parts.name == "..")
+        failSaving(path, EISDIR);
+    target.exists = ::stat(target.path.c_str(), &target.old) == 0;
+    if (!target.exists && errno != ENOENT)
         failSaving(path, errno);
-    if (exists) {
-        if (S_ISDIR(old.st_mode))
+    if (target.exists) {
+        if (S_ISDIR(target.old.st_mode))
             failSaving(path, EISDIR);
-        if (!S_ISREG(old.st_mode))
+        if (!S_ISREG(target.old.st_mode))
             failSaving(path, kNotRegularFile);
         // A rename would replace a read-only file as long as the folder is writable, and root passes
         // every access check: a file that nobody may write is read-only here, as the user meant it.
-        if ((old.st_mode & 0222) == 0)
+        if ((target.old.st_mode & 0222) == 0)
             failSaving(path, EACCES);
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        if (::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0)
             failSaving(path, errno);
     }
+    return target;
+}
+
+} // namespace
+
+void checkReplaceable(const std::string& path)
+{
+    const Target target = checkedTarget(path);
+    std::string temporaryPath;
+    const int created
+        = createTemporary(target.parts.folder, temporaryPrefix(target.parts.name), temporaryPath);
+    if (created < 0)
+        failSaving(path, -created);
+    ::close(created);
+    ::unlink(temporaryPath.c_str());
+}
+
+void replaceFileAtomically(const std::string& path, std::string_view bytes)
+{
+    const Target checked = checkedTarget(path);
+    const std::string& target = checked.path;
+    const PathParts& parts = checked.parts;
+    const bool exists = checked.exists;
+    const struct stat& old = checked.old;
 
     const std::string prefix = temporaryPrefix(parts.name);
     std::string temporaryPath;

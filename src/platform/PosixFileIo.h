@@ -1,6 +1,8 @@
 #pragma once
 
-#include "VantorError.h"
+#include "ports/FileSystem.h"
+
+#include <cstdint>
 
 #include <string>
 #include <string_view>
@@ -23,8 +25,10 @@ private:
 };
 
 // The whole content of the regular file at `path` (UTF-8). Throws FileError
-// "Could not read PATH: REASON"; a directory or other non-regular file is refused, never waited on.
-std::string readWholeFile(const std::string& path);
+// "Could not read PATH: REASON"; a directory or other non-regular file is refused, never waited on. A file
+// of more than `maxBytes` throws FileTooLarge: its size is asked before anything is read, and a file that
+// grows while it is read is refused once it passes the limit.
+std::string readWholeFile(const std::string& path, std::size_t maxBytes = SIZE_MAX);
 
 // Replaces the file at `path` by `bytes` so that at every instant it holds either its old or its new whole
 // content, also when the process is killed or the disk fills up. The new content goes to a temporary
@@ -33,5 +37,10 @@ std::string readWholeFile(const std::string& path);
 // Throws FileError "Could not save PATH: REASON"; the old content is then untouched and the temporary file
 // is gone. A successful write also removes temporaries that killed writers left for the same target.
 void replaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// Throws the FileError that replaceFileAtomically would throw before writing any content: a target that is
+// a folder, not a regular file, or read-only, or a folder where no temporary can be made. The probe's
+// temporary is removed again.
+void checkReplaceable(const std::string& path);
 
 } // namespace vantor

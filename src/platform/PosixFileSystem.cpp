@@ -15,9 +15,14 @@ bool PosixFileSystem::fileExists(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-std::string PosixFileSystem::readFile(const std::string& path)
+std::string PosixFileSystem::readFile(const std::string& path, std::size_t maxBytes)
 {
-    return readWholeFile(path);
+    return readWholeFile(path, maxBytes);
+}
+
+void PosixFileSystem::checkWritable(const std::string& path)
+{
+    checkReplaceable(path);
 }
 
 void PosixFileSystem::writeFileAtomically(const std::string& path, const std::string& bytes)

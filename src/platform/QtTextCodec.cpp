@@ -1,6 +1,6 @@
 #include "QtTextCodec.h"
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,6 +1,6 @@
 #include "MpvLibrary.h"
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <dlfcn.h>
 

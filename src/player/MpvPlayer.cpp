@@ -2,7 +2,7 @@
 
 #include "MpvLibrary.h"
 #include "MpvVideoSurface.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <QGuiApplication>
 #include <QMetaObject>

@@ -1,7 +1,9 @@
 #include "TFontOptionForm.h"
 
 #include "Fonts.h"
+#include "KeyCodes.h"
 #include "ports/Dialogs.h"
+#include "ports/Keys.h"
 #include "style/FontOptions.h"
 
 #include <QCheckBox>
@@ -62,9 +64,9 @@ QComboBox* makeList(QWidget* parent, const char* name, const QRect& place)
     return list;
 }
 
-bool isEnterKey(int key)
+bool isEnterKey(const QKeyEvent& event)
 {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
+    return keyCode(event) == keys::kEnter;
 }
 
 } // namespace
@@ -130,6 +132,9 @@ void TFontOptionForm::buildControls()
         panel->setFocusPolicy(Qt::StrongFocus);
         panel->installEventFilter(this);
     }
+    // The panel fills with its own Window colour: without a role of its own it would take the dialog's
+    // Button role and show the button face whatever colour it names.
+    m_panelColor->setBackgroundRole(QPalette::Window);
     m_panelColor->setAutoFillBackground(true);
     for (QLineEdit* edit : { m_edit1, m_edit2 })
         edit->installEventFilter(this);
@@ -351,7 +356,7 @@ bool TFontOptionForm::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && (watched == m_edit1 || watched == m_edit2))
         return filterPositionKey(static_cast<QLineEdit*>(watched), static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::KeyPress && watched == m_controls.at(FontControl::SaveButton)
-        && isEnterKey(static_cast<QKeyEvent*>(event)->key())) {
+        && isEnterKey(*static_cast<QKeyEvent*>(event))) {
         static_cast<QPushButton*>(watched)->click();
         return true;
     }
@@ -362,7 +367,7 @@ bool TFontOptionForm::filterPositionKey(QLineEdit* edit, QKeyEvent* event)
 {
     if (!m_handlers)
         return false;
-    int key = isEnterKey(event->key()) ? 13 : event->key();
+    int key = keyCode(*event);
     guarded([&] {
         if (edit == m_edit1)
             m_handlers->Edit1KeyDown(key);
@@ -370,7 +375,7 @@ bool TFontOptionForm::filterPositionKey(QLineEdit* edit, QKeyEvent* event)
             m_handlers->Edit2KeyDown(key);
     });
     // Enter only moves the focus on; passed on, the dialog would press its default button.
-    if (isEnterKey(event->key()))
+    if (isEnterKey(*event))
         return true;
     // These keys type no character where the dialog was designed, though Qt gives some of them a text.
     switch (event->key()) {

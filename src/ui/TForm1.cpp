@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "Fonts.h"
+#include "KeyCodes.h"
 #include "MainController.h"
 #include "MpvPlayer.h"
 #include "PlainTextView.h"
@@ -17,12 +18,16 @@
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextEdit>
+#include <QTextFormat>
 
 namespace vantor {
 
 namespace {
 
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
+// Pixels from one help line to the next: 18 lines fill the memo's 241 px.
+constexpr int kHelpLineHeight = 13;
 
 QFrame* makePanel(QWidget* parent, const char* name, QFrame::Shadow shadow = QFrame::Raised)
 {
@@ -199,10 +204,22 @@ void TForm1::buildControls()
 
     auto* panel3 = makePanel(p, "Panel3");
     panel3->setGeometry(419, 172, 282, 260);
-    auto* memo1 = makeTextHolder(panel3, "Memo1", designFont(QStringLiteral("楷体_GB2312"), 13));
+    auto* memo1 = new QTextEdit(panel3);
+    memo1->setObjectName(QStringLiteral("Memo1"));
+    memo1->setFont(designFont(QStringLiteral("楷体_GB2312"), 13));
+    memo1->setLineWrapMode(QTextEdit::NoWrap);
     memo1->setGeometry(5, 3, 270, 241);
     memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
     memo1->setFrameStyle(QFrame::NoFrame);
+    // The substitute Kai font spaces its 13 px lines 15 px apart, and only 16 of the 18 lines would fit the
+    // memo, which cannot scroll: 13 px a line keeps the glyphs' size and shows every line (a plain-text
+    // control ignores line heights, hence a rich-text one holding plain text).
+    memo1->document()->setDocumentMargin(2);
+    QTextCursor wholeHelp(memo1->document());
+    wholeHelp.select(QTextCursor::Document);
+    QTextBlockFormat helpLineHeight;
+    helpLineHeight.setLineHeight(kHelpLineHeight, QTextBlockFormat::FixedHeight);
+    wholeHelp.mergeBlockFormat(helpLineHeight);
     memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1->setEnabled(false);
@@ -332,16 +349,6 @@ void TForm1::onPlainContentsChange(int position, int, int)
 
 namespace {
 
-// The key codes the plain view's filter knows.
-int filterKeyCode(const QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Backspace)
-        return kBackspaceKey;
-    if (event->key() == Qt::Key_Delete)
-        return kDeleteKey;
-    return event->key() & 0xFFFF;
-}
-
 // True for a key that would change the text under a selection.
 bool editsText(const QKeyEvent* event)
 {
@@ -369,7 +376,7 @@ bool TForm1::plainKeyEvent(QKeyEvent* event, bool keyUp)
             return true; // an edit across lines would break the line structure
     }
     bool discard = false;
-    guarded([&] { discard = m_controller->UserRichEditKeyDown(filterKeyCode(event), keyUp); });
+    guarded([&] { discard = m_controller->UserRichEditKeyDown(keyCode(*event), keyUp); });
     return discard;
 }
 
@@ -382,10 +389,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     auto* key = static_cast<QKeyEvent*>(event);
     if (watched == m_controls.at(Control::UserRichEdit))
         return plainKeyEvent(key, release);
-    if (watched == m_controls.at(Control::InputEdit) && press && m_controller
-        && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    if (watched == m_controls.at(Control::InputEdit) && press && m_controller) {
         // The key goes on to the field's own handling afterwards.
-        guarded([this] { m_controller->InputEditKeyDown(kEnterKey); });
+        const int code = keyCode(*key);
+        guarded([this, code] { m_controller->InputEditKeyDown(code); });
     }
     return QWidget::eventFilter(watched, event);
 }

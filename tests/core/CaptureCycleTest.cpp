@@ -93,7 +93,7 @@ TEST_F(CaptureCycleTest, EntriesFollowEachOtherFromTheLastWrap)
     controller.Timer1Timer();
     EXPECT_EQ(player.seeks.back(), 2.04) << "the loop runs from the previous wrap";
     view.texts[Control::InputEdit] = "two";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(controller.documents().PlainDocument.text(),
         "1\r\n00:00:00,001 --> 00:00:02,000\r\none\r\n\r\n"
         "2\r\n00:00:02,040 --> 00:00:04,000\r\ntwo\r\n\r\n");
@@ -115,7 +115,7 @@ TEST_F(CaptureCycleTest, TypedBlanksAreKeptAndTimeFieldsTrimmed)
     view.texts[Control::Edit1] = "  00:00:00,001 ";
     view.texts[Control::Edit2] = "\t00:00:02,000";
     view.texts[Control::InputEdit] = "  Hello  ";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(controller.documents().PlainDocument.line(1), "00:00:00,001 --> 00:00:02,000");
     EXPECT_EQ(controller.documents().PlainDocument.line(2), "  Hello  ");
 }
@@ -123,14 +123,14 @@ TEST_F(CaptureCycleTest, TypedBlanksAreKeptAndTimeFieldsTrimmed)
 TEST_F(CaptureCycleTest, EnterDoesNothingWhileAButtonIsEnabledOrTheFieldIsEmpty)
 {
     view.texts[Control::InputEdit] = "Hello";
-    controller.InputEditKeyDown(kEnterKey); // buttons still enabled
+    controller.InputEditKeyDown(keys::kEnter); // buttons still enabled
     player.position = 0.5;
     hotKeys.press(HotKey::F9);
-    controller.InputEditKeyDown(kEnterKey); // F10 not pressed yet
+    controller.InputEditKeyDown(keys::kEnter); // F10 not pressed yet
     player.position = 2;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "";
-    controller.InputEditKeyDown(kEnterKey); // empty field
+    controller.InputEditKeyDown(keys::kEnter); // empty field
     view.texts[Control::InputEdit] = "Hello";
     controller.InputEditKeyDown('A'); // not Enter
     EXPECT_EQ(session().EntryCount, 0);
@@ -148,7 +148,7 @@ TEST_F(CaptureCycleTest, EnterBeforeAnyWrapStartsTheNextEntryAtTheEnd)
     player.position = 2;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "Hi";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(view.texts[Control::Edit1], "00:00:02,000");
     EXPECT_EQ(session().StartSeconds, 2);
     EXPECT_EQ(player.seeks.back(), 2);
@@ -156,7 +156,7 @@ TEST_F(CaptureCycleTest, EnterBeforeAnyWrapStartsTheNextEntryAtTheEnd)
     player.position = 3;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "Two";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(controller.documents().PlainDocument.line(5), "00:00:02,000 --> 00:00:03,000");
 }
 
@@ -168,7 +168,7 @@ TEST_F(CaptureCycleTest, PlayerFailureAfterTheAppendsKeepsTheEntrySaved)
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "Hello";
     player.failOn = "setCurrentPosition";
-    EXPECT_THROW(controller.InputEditKeyDown(kEnterKey), Error);
+    EXPECT_THROW(controller.InputEditKeyDown(keys::kEnter), Error);
     EXPECT_EQ(controller.documents().PlainDocument.lineCount(), 4u);
     EXPECT_EQ(files.files[kPlain], controller.documents().PlainDocument.text());
     EXPECT_EQ(files.files[kFormatted], controller.documents().FormattedDocument.text());
@@ -190,7 +190,7 @@ TEST_F(CaptureCycleTest, TextTheCodePageCannotHoldIsRefusedAndNothingChanges)
     player.position = 2;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "smile 😀";
-    EXPECT_THROW(controller.InputEditKeyDown(kEnterKey), Error);
+    EXPECT_THROW(controller.InputEditKeyDown(keys::kEnter), Error);
     EXPECT_EQ(session().EntryCount, 0);
     EXPECT_TRUE(controller.documents().PlainDocument.empty());
     EXPECT_EQ(view.texts[Control::InputEdit], "smile 😀") << "the typed line is kept for the user to fix";
@@ -272,7 +272,7 @@ TEST(StyleStartUpFailure, EntriesKeepTheDefaultStyleWhenTheSettingsCannotBeWritt
     rig.player.position = 2;
     rig.hotKeys.press(HotKey::F10);
     rig.view.texts[Control::InputEdit] = "Hi";
-    rig.controller.InputEditKeyDown(kEnterKey);
+    rig.controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(rig.controller.documents().FormattedDocument.line(2),
         "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>Hi</b>");
 }

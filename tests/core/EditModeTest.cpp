@@ -96,13 +96,13 @@ TEST_P(EraseKeyTest, KeyFilterKeepsTheLastCharacterAndTheLineStructure)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, EraseKeyTest,
-    ::testing::Values(EraseCase { "backspace_one_double_byte_char", 6, 1, kBackspaceKey, false },
-        EraseCase { "delete_one_double_byte_char", 6, 0, kDeleteKey, false },
-        EraseCase { "backspace_three_single_byte", 10, 2, kBackspaceKey, true },
-        EraseCase { "delete_three_single_byte", 10, 1, kDeleteKey, true },
-        EraseCase { "delete_at_line_end", 2, 5, kDeleteKey, false },
-        EraseCase { "delete_inside_line", 2, 4, kDeleteKey, true },
-        EraseCase { "backspace_at_line_start", 2, 0, kBackspaceKey, false },
+    ::testing::Values(EraseCase { "backspace_one_double_byte_char", 6, 1, keys::kBackspace, false },
+        EraseCase { "delete_one_double_byte_char", 6, 0, keys::kDelete, false },
+        EraseCase { "backspace_three_single_byte", 10, 2, keys::kBackspace, true },
+        EraseCase { "delete_three_single_byte", 10, 1, keys::kDelete, true },
+        EraseCase { "delete_at_line_end", 2, 5, keys::kDelete, false },
+        EraseCase { "delete_inside_line", 2, 4, keys::kDelete, true },
+        EraseCase { "backspace_at_line_start", 2, 0, keys::kBackspace, false },
         EraseCase { "other_key_at_end", 2, 5, 'x', true }),
     [](const auto& info) { return info.param.name; });
 
@@ -110,9 +110,9 @@ TEST_F(EditModeTest, DeleteAtTheEndOfAChineseLineIsRefused)
 {
     plain().replace(6, "\xC4\xE3\xBA\xC3\xB0\xA1"); // 你好啊: 3 characters, 6 bytes
     caretAt(6, 3);
-    EXPECT_TRUE(controller.UserRichEditKeyDown(kDeleteKey, false));
+    EXPECT_TRUE(controller.UserRichEditKeyDown(keys::kDelete, false));
     caretAt(6, 2);
-    EXPECT_FALSE(controller.UserRichEditKeyDown(kDeleteKey, false));
+    EXPECT_FALSE(controller.UserRichEditKeyDown(keys::kDelete, false));
 }
 
 TEST_F(EditModeTest, EditedTimeLineChangesEveryIdenticalTimeLineOfTheFormattedDocument)
@@ -132,7 +132,7 @@ TEST_F(EditModeTest, TimeLineEditedOutOfShapeIsNotCarriedUntilItIsBack)
     caretAt(1, 16);
     type('x', 1, "00:00:05,000 -x> 00:00:07,500");
     EXPECT_EQ(formatted().line(1), "00:00:05,000 --> 00:00:07,500");
-    type(kBackspaceKey, 1, "00:00:05,000 -> 00:00:07,500");
+    type(keys::kBackspace, 1, "00:00:05,000 -> 00:00:07,500");
     type('-', 1, "00:00:05,000 --> 00:00:07,500");
     EXPECT_EQ(formatted().line(1), plain().line(1));
 }
@@ -169,7 +169,7 @@ TEST_F(EditModeTest, EnterWhilePlainViewIsVisibleAppendsTheEntryAsOutsideEditMod
     view.enabled[Control::EndTimeButton] = false;
     caretAt(2, 0);
     view.texts[Control::InputEdit] = "new";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(plain().lineCount(), 16u);
     EXPECT_EQ(formatted().lineCount(), 16u);
     EXPECT_EQ(formatted().line(2), kDefaultBlock + "Hello</b>") << "the appends are not carried as edits";
@@ -208,11 +208,34 @@ TEST(EditModeBeforeAnyEntry, F8TakesTheStartFromThePositionLabel)
 {
     MainRig rig;
     rig.start();
+    rig.dialogs.fileToOpen = "/v/clip.mp4";
+    rig.controller.OpenButtonClick();
     rig.view.texts[Control::Label1] = "00:00:12,340";
     rig.hotKeys.press(HotKey::F8);
     EXPECT_EQ(rig.view.texts[Control::Edit1], "00:00:12,340");
     EXPECT_EQ(rig.view.texts[Control::Edit2], "00:00:00,000");
+    EXPECT_TRUE(rig.view.enabled[Control::StartTimeButton]);
     EXPECT_TRUE(rig.dialogs.errors.empty());
+}
+
+// Before a video is open there is no file to keep an entry: F8 prepares the fields but marks stay off, and
+// F8, F9, F10 and Enter say so instead of making an entry that would be lost at exit.
+TEST(EditModeBeforeAnyVideo, NoKeyMakesAnEntryAndEachSaysToOpenAVideo)
+{
+    MainRig rig;
+    rig.start();
+    rig.view.texts[Control::Label1] = "00:00:12,340";
+    rig.hotKeys.press(HotKey::F8);
+    EXPECT_EQ(rig.view.texts[Control::Edit1], "00:00:12,340");
+    rig.hotKeys.press(HotKey::F9);
+    rig.hotKeys.press(HotKey::F10);
+    rig.view.texts[Control::InputEdit] = "Hello";
+    rig.controller.InputEditKeyDown(keys::kEnter);
+    EXPECT_FALSE(rig.view.enabled[Control::StartTimeButton]);
+    EXPECT_FALSE(rig.view.enabled[Control::EndTimeButton]);
+    EXPECT_TRUE(rig.controller.documents().PlainDocument.empty());
+    EXPECT_EQ(rig.dialogs.errors,
+        std::vector<std::string>(3, "还没有打开视频。字幕文件保存在视频旁边：请先打开视频（打开视频[O]）。"));
 }
 
 TEST(EditModeEmpty, F7WithAnEmptyDocumentShowsTheEmptyViewAndPauses)

@@ -1,7 +1,7 @@
 // Faults the fuzz targets of tests/fuzz found, each kept here as the smallest case that shows it.
 #include "MainFixture.h"
 #include "StyleFixture.h"
-#include "capture/TimeCode.h"
+#include "srt/TimeCode.h"
 
 #include <ostream>
 #include <string>
@@ -84,7 +84,7 @@ TEST_F(EntryWithPiecesTheFileCannotHold, ChangesNeitherDocumentAndWritesNothing)
     player.position = 2.05;
     controller.Timer1Timer();
     view.texts[Control::InputEdit] = "Hello";
-    EXPECT_THROW(controller.InputEditKeyDown(kEnterKey), Error);
+    EXPECT_THROW(controller.InputEditKeyDown(keys::kEnter), Error);
     EXPECT_EQ(0u, controller.documents().PlainDocument.lineCount());
     EXPECT_EQ(0u, controller.documents().FormattedDocument.lineCount());
     EXPECT_EQ(0, session().EntryCount);

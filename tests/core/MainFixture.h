@@ -9,7 +9,7 @@
 #include "FakeSettingsStore.h"
 #include "IconvCodec.h"
 #include "MainController.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ protected:
         player.position = wrap;
         controller.Timer1Timer();
         view.texts[Control::InputEdit] = text;
-        controller.InputEditKeyDown(kEnterKey);
+        controller.InputEditKeyDown(keys::kEnter);
     }
 
     const CaptureSession& session() { return controller.session(); }

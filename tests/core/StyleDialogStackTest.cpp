@@ -3,11 +3,11 @@
 #include "FakeSettingsStore.h"
 #include "IconvCodec.h"
 #include "StyleFixture.h"
-#include "VantorError.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "model/VantorError.h"
+#include "srt/StyleTags.h"
 #include "style/FontDialogStack.h"
-#include "style/StyleTags.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "FakeFontOptionView.h"
 #include "FakeSettingsStore.h"
 #include "IconvCodec.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "style/FontOptions.h"
 #include "style/StyleSettings.h"
 

@@ -1,7 +1,7 @@
 // One font dialog object: its views, its handlers, save and close, with a recording fake window.
 #include "StyleFixture.h"
-#include "VantorError.h"
-#include "style/StyleTags.h"
+#include "model/VantorError.h"
+#include "srt/StyleTags.h"
 
 #include <algorithm>
 #include <string>

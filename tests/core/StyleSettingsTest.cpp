@@ -1,7 +1,7 @@
 // The thirteen style settings: names, texts, order of writing, and the store's failures.
 #include "style/StyleSettings.h"
 #include "FakeSettingsStore.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The style block formats, colour texts, read-back and block location, on GBK bytes.
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
 #include "IconvCodec.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 #include "style/Restyle.h"
 
 #include <gtest/gtest.h>

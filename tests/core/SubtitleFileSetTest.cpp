@@ -121,12 +121,31 @@ TEST_F(SubtitleFileSetTest, EntryAfterLoadingContinuesTheFileWholeAndInItsStyle)
     player.position = 3725.5;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "Three";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
 
     const std::string entry = "3\r\n01:02:04,250 --> 01:02:05,500\r\n";
     EXPECT_EQ(files.files[kFormatted], kTwoEntries + entry + kDefaultBlock + "Three</b>\r\n\r\n");
     EXPECT_EQ(
         files.files[kPlain].substr(files.files[kPlain].size() - entry.size() - 9), entry + "Three\r\n\r\n");
+}
+
+// A file in a custom style gets new entries in that style, read back from its first text line as the font
+// dialog reads it: no "<b>" that nothing closes, on the formatted file's bytes and the plain file's.
+TEST_F(SubtitleFileSetTest, EntryAfterLoadingACustomStyledFileTakesTheFilesOwnStyle)
+{
+    // <font color=#FF0000>{\fn宋体\fs24\pos(100,200)\} in GBK.
+    const std::string block = "<font color=#FF0000>{\\fn\xCB\xCE\xCC\xE5\\fs24\\pos(100,200)\\}";
+    const std::string loaded = "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "One\r\n\r\n";
+    files.files[kFormatted] = loaded;
+    open();
+    ASSERT_TRUE(session().CustomStyle);
+    controller.ContinueButtonClick();
+    entry(3, 4, 4.04, "Two");
+
+    EXPECT_EQ(
+        files.files[kFormatted], loaded + "2\r\n00:00:02,000 --> 00:00:04,000\r\n" + block + "Two\r\n\r\n");
+    EXPECT_EQ(files.files[kPlain],
+        "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n2\r\n00:00:02,000 --> 00:00:04,000\r\nTwo\r\n\r\n");
 }
 
 struct NumberCase {
@@ -265,7 +284,7 @@ TEST_F(SubtitleFileSetTest, Utf8FileIsShownRightAndWrittenBackAsUtf8WithItsMark)
     player.position = 3;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "再见";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(files.files[kPlain].substr(0, 3), bom);
     EXPECT_NE(files.files[kPlain].find("再见"), std::string::npos);
     EXPECT_NE(
@@ -296,7 +315,7 @@ TEST_F(SubtitleFileSetTest, FailedSaveIsReportedOnceAndRetriedWithTheNextChange)
     player.position = 4;
     hotKeys.press(HotKey::F10);
     view.texts[Control::InputEdit] = "two";
-    controller.InputEditKeyDown(kEnterKey);
+    controller.InputEditKeyDown(keys::kEnter);
     EXPECT_EQ(dialogs.errors.size(), 1u) << "the same failure is not repeated";
 
     files.clearFailures();

@@ -1,5 +1,5 @@
-#include "capture/TimeCode.h"
-#include "VantorError.h"
+#include "srt/TimeCode.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "FuzzOracles.h"
-#include "Text.h"
-#include "VantorError.h"
-#include "capture/TimeCode.h"
-#include "documents/TextDocument.h"
+#include "model/Text.h"
+#include "model/TextDocument.h"
+#include "model/VantorError.h"
+#include "srt/StyleTags.h"
+#include "srt/TimeCode.h"
 #include "style/Restyle.h"
-#include "style/StyleTags.h"
 
 #include <cctype>
 #include <climits>

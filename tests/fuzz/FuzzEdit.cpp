@@ -119,16 +119,12 @@ private:
         switch (code) {
         case 0: {
             const char c = static_cast<char>(0x20 + m_input.below(95));
-            view.typeText(
-                std::u16string(1, static_cast<char16_t>(c)), std::toupper(static_cast<unsigned char>(c)));
+            view.typeText(std::u16string(1, static_cast<char16_t>(c)), keys::keyOfCharacter(c));
             break;
         }
         case 1: {
-            const std::u16string text = typedText();
-            // Qt reports a character's key as its code point.
-            const int key
-                = text.size() == 2 ? 0x10000 + ((text[0] - 0xD800) << 10) + (text[1] - 0xDC00) : text[0];
-            view.typeText(text, key);
+            // Keys beyond ASCII (a European layout's letters, an input method's characters) have no code.
+            view.typeText(typedText(), keys::kNone);
             break;
         }
         case 2: {
@@ -216,7 +212,7 @@ private:
             break;
         case 23:
             m_rig.view.setText(Control::InputEdit, kEntries[m_input.below(std::size(kEntries))]);
-            m_rig.guarded([&] { m_rig.controller.InputEditKeyDown(kEnterKey); });
+            m_rig.guarded([&] { m_rig.controller.InputEditKeyDown(keys::kEnter); });
             return true;
         }
         return false;

@@ -2,7 +2,7 @@
 // video, the user opens it and answers the question. Input: a flags byte, the plain file's length (one
 // byte) and bytes, then the formatted file's bytes.
 #include "FuzzRig.h"
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -108,7 +108,7 @@ void captureOneEntry(FuzzRig& rig, std::uint8_t flags)
     if (flags & kUnencodableEntry)
         text += "😀";
     rig.view.setText(Control::InputEdit, text);
-    rig.guarded([&] { rig.controller.InputEditKeyDown(kEnterKey); });
+    rig.guarded([&] { rig.controller.InputEditKeyDown(keys::kEnter); });
 
     const std::size_t n = formattedBefore.size();
     const bool appended = rig.formatted().lineCount() != n;

@@ -10,7 +10,7 @@
 #include "FuzzInput.h"
 #include "FuzzRig.h"
 #include "SampleDocuments.h"
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -327,7 +327,7 @@ private:
         m_rig.player.position += 0.05;
         m_rig.guarded([&] { m_rig.controller.Timer1Timer(); });
         m_rig.view.setText(Control::InputEdit, texts[m_input.below(std::size(texts))]);
-        m_rig.guarded([&] { m_rig.controller.InputEditKeyDown(kEnterKey); });
+        m_rig.guarded([&] { m_rig.controller.InputEditKeyDown(keys::kEnter); });
         m_plain = m_rig.plain().lines();
         m_plainText = m_rig.plain().text();
         if (m_rig.formatted().lineCount() == n)

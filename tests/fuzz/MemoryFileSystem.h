@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 #include "ports/FileSystem.h"
 
 #include <map>
@@ -18,13 +18,16 @@ public:
     std::map<std::string, int> writesTo;
 
     bool fileExists(const std::string& path) override { return files.contains(path); }
-    std::string readFile(const std::string& path) override
+    std::string readFile(const std::string& path, std::size_t maxBytes) override
     {
         const auto file = files.find(path);
         if (file == files.end())
             throw Error("Could not read " + path + ": No such file or directory");
+        if (file->second.size() > maxBytes)
+            throw FileTooLarge("Could not read " + path + ": File too large", file->second.size());
         return file->second;
     }
+    void checkWritable(const std::string&) override { }
     void writeFileAtomically(const std::string& path, const std::string& bytes) override
     {
         files[path] = bytes;

@@ -10,42 +10,31 @@ namespace vantor::fuzz {
 
 namespace {
 
-// Qt key codes as QKeyEvent::key() reports them.
-constexpr int kQtKeyTab = 0x01000001;
-constexpr int kQtKeyReturn = 0x01000004;
-constexpr int kQtKeyHome = 0x01000010;
-constexpr int kQtKeyEnd = 0x01000011;
-constexpr int kQtKeyLeft = 0x01000012;
-constexpr int kQtKeyUp = 0x01000013;
-constexpr int kQtKeyRight = 0x01000014;
-constexpr int kQtKeyDown = 0x01000015;
-
-// TForm1::filterKeyCode: Backspace and Delete become the filter's own codes, every other key goes as
-// key() & 0xFFFF (so "." (Qt::Key_Period, 0x2E) arrives as 46, the code of Delete).
+// The window's keyCode(): each key's own code, as the key filter receives it.
 int filterCode(PlainViewModel::Key key)
 {
     using Key = PlainViewModel::Key;
     switch (key) {
     case Key::Backspace:
     case Key::WordBackspace:
-        return kBackspaceKey;
+        return keys::kBackspace;
     case Key::Delete:
     case Key::WordDelete:
-        return kDeleteKey;
+        return keys::kDelete;
     case Key::Left:
-        return kQtKeyLeft & 0xFFFF;
+        return keys::kLeft;
     case Key::Right:
-        return kQtKeyRight & 0xFFFF;
+        return keys::kRight;
     case Key::Up:
-        return kQtKeyUp & 0xFFFF;
+        return keys::kUp;
     case Key::Down:
-        return kQtKeyDown & 0xFFFF;
+        return keys::kDown;
     case Key::Home:
     case Key::DocumentStart:
-        return kQtKeyHome & 0xFFFF;
+        return keys::kHome;
     case Key::End:
     case Key::DocumentEnd:
-        return kQtKeyEnd & 0xFFFF;
+        return keys::kEnd;
     case Key::SelectAll:
         return 'A';
     case Key::Copy:
@@ -55,9 +44,9 @@ int filterCode(PlainViewModel::Key key)
     case Key::Paste:
         return 'V';
     case Key::Tab:
-        return kQtKeyTab & 0xFFFF;
+        return keys::kTab;
     case Key::Enter:
-        return kQtKeyReturn & 0xFFFF;
+        return keys::kEnter;
     }
     return 0;
 }
@@ -461,11 +450,10 @@ void PlainViewModel::pressKey(Key key, bool shift)
     keyFilter(code, true);
 }
 
-void PlainViewModel::typeText(const std::u16string& text, int qtKey)
+void PlainViewModel::typeText(const std::u16string& text, int code)
 {
     if (!m_controller || !isVisible(Control::UserRichEdit) || text.empty())
         return;
-    const int code = qtKey & 0xFFFF;
     const bool edits = isPrintable(text.front());
     const bool acrossLines = hasSelection()
         && blockOf(std::min(m_anchor, m_position)) != blockOf(std::max(m_anchor, m_position));

@@ -60,8 +60,9 @@ public:
 
     // The user's actions. Nothing happens while the view is hidden.
     void pressKey(Key key, bool shift = false);
-    // A key that types `text` (printable, one character); `qtKey` is the key code Qt reports for it.
-    void typeText(const std::u16string& text, int qtKey);
+    // A key that types `text` (printable, one character); `code` is the key's code as the window's keyCode()
+    // gives it (keys::kNone for an input method's characters).
+    void typeText(const std::u16string& text, int code);
     void click(std::size_t line, std::size_t column, bool shift = false);
     void drag(std::size_t fromLine, std::size_t fromColumn, std::size_t toLine, std::size_t toColumn);
     void contextMenu(MenuAction action);

@@ -3,7 +3,7 @@
 // the values written.
 #include "FileTestSupport.h"
 #include "IniSettingsStore.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

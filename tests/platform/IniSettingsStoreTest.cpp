@@ -1,6 +1,6 @@
 #include "IniSettingsStore.h"
 #include "FileTestSupport.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <QSettings>
 #include <QString>

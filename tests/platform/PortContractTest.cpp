@@ -5,7 +5,7 @@
 #include "FileTestSupport.h"
 #include "IniSettingsStore.h"
 #include "PosixFileSystem.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 
@@ -54,14 +54,27 @@ TYPED_TEST(FileSystemContractTest, WrittenBytesReadBackAndTheFileExists)
     this->files().writeFileAtomically(clip, "1\r\n\xBA\xDA\r\n");
     this->files().writeFileAtomically(clip, "2\r\n");
     EXPECT_TRUE(this->files().fileExists(clip));
-    EXPECT_EQ(this->files().readFile(clip), "2\r\n");
+    EXPECT_EQ(this->files().readFile(clip, 1024), "2\r\n");
 }
 
 TYPED_TEST(FileSystemContractTest, ReadingAMissingFileThrowsAnErrorNamingIt)
 {
     const std::string clip = this->path("clip.srt");
-    EXPECT_EQ(errorOf([&] { this->files().readFile(clip); }),
+    EXPECT_EQ(errorOf([&] { this->files().readFile(clip, 1024); }),
         "Could not read " + clip + ": No such file or directory");
+}
+
+TYPED_TEST(FileSystemContractTest, AFileOverTheLimitIsRefusedWithItsSize)
+{
+    const std::string clip = this->path("clip.srt");
+    this->files().writeFileAtomically(clip, "12345");
+    EXPECT_EQ(this->files().readFile(clip, 5), "12345");
+    try {
+        this->files().readFile(clip, 4);
+        ADD_FAILURE() << "a 5-byte file passed a 4-byte limit";
+    } catch (const FileTooLarge& error) {
+        EXPECT_EQ(error.size(), 5u);
+    }
 }
 
 TYPED_TEST(FileSystemContractTest, BackupStepsReportWithoutThrowing)
@@ -74,7 +87,7 @@ TYPED_TEST(FileSystemContractTest, BackupStepsReportWithoutThrowing)
     this->files().writeFileAtomically(backup, "older");
     EXPECT_TRUE(this->files().renameFile(clip, backup));
     EXPECT_FALSE(this->files().fileExists(clip));
-    EXPECT_EQ(this->files().readFile(backup), "current");
+    EXPECT_EQ(this->files().readFile(backup, 1024), "current");
     EXPECT_TRUE(this->files().removeFile(backup));
     EXPECT_FALSE(this->files().fileExists(backup));
 }
@@ -132,7 +145,7 @@ TEST(FakeFileSystemTest, AFailedWriteKeepsTheOldContentAndIsRecorded)
     files.failNextWrite("Could not save /v/clip.srt: No space left on device");
     EXPECT_EQ(errorOf([&] { files.writeFileAtomically("/v/clip.srt", "new"); }),
         "Could not save /v/clip.srt: No space left on device");
-    EXPECT_EQ(files.readFile("/v/clip.srt"), "old");
+    EXPECT_EQ(files.readFile("/v/clip.srt", 1024), "old");
     files.writeFileAtomically("/v/NoFormatclip.srt", "plain");
     files.failWritesTo("/v/clip.srt", "locked");
     EXPECT_EQ(errorOf([&] { files.writeFileAtomically("/v/clip.srt", "x"); }), "locked");

@@ -1,21 +1,30 @@
 #include "PosixFileSystem.h"
 #include "FileTestSupport.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantor::test {
 namespace {
+
+long peakResidentKilobytes()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 class PosixFileSystemTest : public ::testing::Test {
 protected:
@@ -58,7 +67,7 @@ TEST_P(PosixFileSystemContentTest, WrittenBytesReadBackUnchanged)
     const std::string path = file("clip.srt");
     m_files.writeFileAtomically(path, GetParam().bytes);
     EXPECT_TRUE(m_files.fileExists(path));
-    EXPECT_EQ(m_files.readFile(path), GetParam().bytes);
+    EXPECT_EQ(m_files.readFile(path, SIZE_MAX), GetParam().bytes);
     EXPECT_EQ(readBytes(path), GetParam().bytes);
 }
 
@@ -67,7 +76,7 @@ TEST_P(PosixFileSystemContentTest, ReplacingLeavesOnlyTheTargetInTheFolder)
     const std::string path = file("clip.srt");
     m_files.writeFileAtomically(path, "old content\r\n");
     m_files.writeFileAtomically(path, GetParam().bytes);
-    EXPECT_EQ(m_files.readFile(path), GetParam().bytes);
+    EXPECT_EQ(m_files.readFile(path, SIZE_MAX), GetParam().bytes);
     EXPECT_EQ(folderEntries(folder()), std::vector<std::string> { "clip.srt" });
 }
 
@@ -176,7 +185,8 @@ TEST_P(PosixFileSystemReadFailureTest, ReadThrowsAnErrorNamingTheFileAndTheReaso
 {
     const std::string path = file("clip.srt");
     GetParam().prepare(path);
-    EXPECT_EQ(errorOf([&] { m_files.readFile(path); }), "Could not read " + path + ": " + GetParam().reason);
+    EXPECT_EQ(errorOf([&] { m_files.readFile(path, SIZE_MAX); }),
+        "Could not read " + path + ": " + GetParam().reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reads, PosixFileSystemReadFailureTest,
@@ -186,6 +196,81 @@ INSTANTIATE_TEST_SUITE_P(Reads, PosixFileSystemReadFailureTest,
         // A pipe must be refused at once, not waited on.
         ReadFailureCase {
             "Pipe", "Not a regular file", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file far over the limit is refused from its size alone: a sparse 4 GiB file read whole would take 4 GiB.
+TEST_F(PosixFileSystemTest, AHugeFileIsRefusedBeforeAnyOfItIsRead)
+{
+    const std::string path = file("clip.srt");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 4LL << 30), 0);
+    ::close(fd);
+    const long peakBefore = peakResidentKilobytes();
+    try {
+        m_files.readFile(path, 10 << 20);
+        ADD_FAILURE() << "a 4 GiB file passed a 10 MiB limit";
+    } catch (const FileTooLarge& error) {
+        EXPECT_EQ(error.size(), 4ULL << 30);
+        EXPECT_EQ(
+            std::string(error.what()), "Could not read " + path + ": File too large (4294967296 bytes)");
+    }
+    EXPECT_LT(peakResidentKilobytes() - peakBefore, 1024)
+        << "kilobytes added to the peak by the refused read";
+}
+
+struct WritableCase {
+    const char* name;
+    // Puts something in clip.srt's place (or nothing); the reason the check gives, or "" when it passes.
+    std::string (*prepare)(const std::string& folder);
+};
+
+void PrintTo(const WritableCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class PosixFileSystemWritableTest : public PosixFileSystemTest,
+                                    public ::testing::WithParamInterface<WritableCase> { };
+
+// The check answers as a write would, and leaves the folder as it found it.
+TEST_P(PosixFileSystemWritableTest, CheckAnswersAsAWriteWouldAndLeavesNothing)
+{
+    const std::string path = file("clip.srt");
+    const std::string reason = GetParam().prepare(folder());
+    const auto before = folderEntries(folder());
+    const std::string expected = reason.empty() ? "" : "Could not save " + path + ": " + reason;
+    EXPECT_EQ(errorOf([&] { m_files.checkWritable(path); }), expected);
+    EXPECT_EQ(folderEntries(folder()), before);
+    if (reason.empty())
+        EXPECT_EQ(errorOf([&] { m_files.writeFileAtomically(path, "new"); }), "");
+    else
+        EXPECT_EQ(errorOf([&] { m_files.writeFileAtomically(path, "new"); }), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, PosixFileSystemWritableTest,
+    ::testing::Values(WritableCase { "NewFile", [](const std::string&) { return std::string(); } },
+        WritableCase { "ExistingFile",
+            [](const std::string& folder) {
+                writeBytes(folder + "/clip.srt", "old");
+                return std::string();
+            } },
+        WritableCase { "Folder",
+            [](const std::string& folder) {
+                ::mkdir((folder + "/clip.srt").c_str(), 0755);
+                return std::string("Is a directory");
+            } },
+        WritableCase { "ReadOnlyFile",
+            [](const std::string& folder) {
+                writeBytes(folder + "/clip.srt", "old");
+                ::chmod((folder + "/clip.srt").c_str(), 0444);
+                return std::string("Permission denied");
+            } },
+        WritableCase { "Pipe",
+            [](const std::string& folder) {
+                ::mkfifo((folder + "/clip.srt").c_str(), 0644);
+                return std::string("Not a regular file");
+            } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PosixFileSystemTest, WriteIntoAMissingFolderFailsAndCreatesNothing)

@@ -1,5 +1,5 @@
 #include "QtTextCodec.h"
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "PlayerFixture.h"
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <QElapsedTimer>
 #include <QImage>

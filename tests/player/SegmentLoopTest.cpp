@@ -1,7 +1,7 @@
 #include "PlayerFixture.h"
 
 #include "capture/CaptureClock.h"
-#include "capture/CaptureSession.h"
+#include "model/CaptureSession.h"
 #include "ports/MainView.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 #include "ports/FileSystem.h"
 
 #include <map>
@@ -59,17 +59,27 @@ public:
 
     bool fileExists(const std::string& path) override { return files.contains(path); }
 
-    std::string readFile(const std::string& path) override
+    std::string readFile(const std::string& path, std::size_t maxBytes) override
     {
         const auto failure = m_readFailures.find(path);
         const auto file = files.find(path);
-        const bool ok = failure == m_readFailures.end() && file != files.end();
+        const bool ok
+            = failure == m_readFailures.end() && file != files.end() && file->second.size() <= maxBytes;
         operations.push_back({ Action::Read, path, {}, ok });
         if (failure != m_readFailures.end())
             throw Error(failure->second);
         if (file == files.end())
             throw Error("Could not read " + path + ": No such file or directory");
+        if (file->second.size() > maxBytes)
+            throw FileTooLarge("Could not read " + path + ": File too large", file->second.size());
         return file->second;
+    }
+
+    // Fails as every write to `path` does after failWritesTo; records nothing.
+    void checkWritable(const std::string& path) override
+    {
+        if (const auto found = m_writeFailures.find(path); found != m_writeFailures.end())
+            throw Error(found->second);
     }
 
     void writeFileAtomically(const std::string& path, const std::string& bytes) override

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 #include "ports/MediaPlayer.h"
 
 #include <cmath>

@@ -442,11 +442,16 @@ TEST_P(UnplayableVideoTest, SaysWhyLetsAnotherVideoBeOpenedAndWritesNothing)
     spinFor(100ms);
     EXPECT_EQ(m_form->text(Control::Edit1), startField);
     EXPECT_NE(m_player->playState(), kPlayStatePlaying);
+    m_controller->HotKeyPressed(HotKey::F8);
+    EXPECT_FALSE(enabled("StartTimeButton"));
+    EXPECT_FALSE(enabled("EndTimeButton"));
+    // Each of the three keys tells again why nothing can be marked.
+    EXPECT_EQ(m_dialogs.errors, std::vector<std::string>(4, m_dialogs.errors.front()));
     EXPECT_EQ(snapshot(videoFolder()), before);
 
     openClip("clip.mp4");
     entry(QStringLiteral("Hello"));
-    EXPECT_EQ(m_dialogs.errors.size(), 1u);
+    EXPECT_EQ(m_dialogs.errors.size(), 4u);
     EXPECT_EQ(lineOfFile(video("NoFormatclip.srt"), 2), "Hello");
 }
 
@@ -548,22 +553,36 @@ void PrintTo(const SaveFailureCase& value, std::ostream* out)
 
 const std::string kOneEntry = "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kBlock + "Hello</b>\r\n\r\n";
 
-class SaveFailureTest : public BadInputTest, public ::testing::WithParamInterface<SaveFailureCase> { };
+// Prepares the video folder as the case says and opens the clip in it; false (with the reason) when the case
+// cannot run here. `before` gets the folder as it was before the program started.
+class FileSetCaseTest : public BadInputTest, public ::testing::WithParamInterface<SaveFailureCase> {
+protected:
+    std::string prepareAndOpen(std::map<std::string, std::string>& before)
+    {
+        if (::symlink(mediaClip().c_str(), video("clip.mp4").c_str()) != 0)
+            return "the video link could not be made";
+        if (const std::string skip = GetParam().prepare(videoFolder(), m_disk, m_readOnly); !skip.empty())
+            return skip;
+        before = snapshot(videoFolder());
+        start();
+        openThroughDialog(video("clip.mp4"));
+        EXPECT_TRUE(waitLoaded()) << status();
+        return {};
+    }
+    std::optional<SmallDisk> m_disk;
+    std::optional<ReadOnlyFolder> m_readOnly;
+};
+
+class SaveFailureTest : public FileSetCaseTest { };
 
 // The user sees one message for each file that cannot be saved, naming it and the reason; the file in the
 // way keeps its bytes, the other file is saved, and the work stays in memory.
 TEST_P(SaveFailureTest, TellsOnceKeepsTheWorkAndLeavesTheFileInTheWay)
 {
     const SaveFailureCase& c = GetParam();
-    std::optional<SmallDisk> disk;
-    std::optional<ReadOnlyFolder> readOnly;
-    ASSERT_EQ(::symlink(mediaClip().c_str(), video("clip.mp4").c_str()), 0);
-    if (const std::string skip = c.prepare(videoFolder(), disk, readOnly); !skip.empty())
+    std::map<std::string, std::string> before;
+    if (const std::string skip = prepareAndOpen(before); !skip.empty())
         GTEST_SKIP() << skip;
-    const auto before = snapshot(videoFolder());
-    start();
-    openThroughDialog(video("clip.mp4"));
-    ASSERT_TRUE(waitLoaded()) << status();
     if (c.editsExistingFile) {
         ASSERT_EQ(m_dialogs.questions.size(), 1u);
         typeAtEndOfLine(2, QStringLiteral("!"));
@@ -597,6 +616,65 @@ TEST_P(SaveFailureTest, TellsOnceKeepsTheWorkAndLeavesTheFileInTheWay)
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, SaveFailureTest,
+    ::testing::Values(SaveFailureCase { "FullDisk",
+        [](const std::string& folder, std::optional<SmallDisk>& disk, auto&) {
+            // The video link is remade on the small disk; the rest of it is filled up.
+            ::unlink((folder + "/clip.mp4").c_str());
+            disk.emplace(folder, "64k");
+            if (!disk->mounted())
+                return disk->skipReason();
+            ::symlink(mediaClip().c_str(), (folder + "/clip.mp4").c_str());
+            const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+            const std::string block(4096, 'f');
+            while (::write(fd, block.data(), block.size()) > 0) { }
+            while (::write(fd, block.data(), 1) > 0) { }
+            ::close(fd);
+            return std::string();
+        },
+        { { "clip.srt", "No space left on device" }, { "NoFormatclip.srt", "No space left on device" } },
+        false }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class UnwritableFileSetTest : public FileSetCaseTest { };
+
+// Files that cannot be written when the video opens: the user is told at once which file and why, and what to
+// do; no entry can be made (F9, F10 and F8 say why again), nothing on disk changes, and another video opens.
+TEST_P(UnwritableFileSetTest, SaysWhichFileAndWhyAndMakesNoEntryNoFileWouldHold)
+{
+    const SaveFailureCase& c = GetParam();
+    std::map<std::string, std::string> before;
+    if (const std::string skip = prepareAndOpen(before); !skip.empty())
+        GTEST_SKIP() << skip;
+
+    EXPECT_EQ(m_dialogs.questions.size(), c.editsExistingFile ? 1u : 0u);
+    ASSERT_EQ(m_dialogs.errors.size(), 1u);
+    const auto& [file, reason] = c.failures.front();
+    const std::string note = "\n字幕文件无法保存在视频旁边，所以不能制作字幕。请把视频放到可以写入的文件夹里"
+                             "（或移走挡住的文件），再打开视频。";
+    if (reason.empty()) {
+        EXPECT_TRUE(m_dialogs.errors[0] == "Could not save " + video(file) + ": Read-only file system" + note
+            || m_dialogs.errors[0] == "Could not save " + video(file) + ": Permission denied" + note)
+            << m_dialogs.errors[0];
+    } else {
+        EXPECT_EQ(m_dialogs.errors[0], "Could not save " + video(file) + ": " + reason + note);
+    }
+    EXPECT_TRUE(enabled("OpenButton"));
+    EXPECT_TRUE(find("UserRichEdit")->isHidden());
+    EXPECT_TRUE(plainDocument().empty());
+    for (const HotKey key : { HotKey::F8, HotKey::F9, HotKey::F10 }) {
+        m_controller->HotKeyPressed(key);
+        EXPECT_FALSE(enabled("StartTimeButton"));
+        EXPECT_FALSE(enabled("EndTimeButton"));
+    }
+    EXPECT_EQ(m_dialogs.errors, std::vector<std::string>(4, m_dialogs.errors.front()));
+    find<QLineEdit>("InputEdit")->setText(QStringLiteral("Hello"));
+    QTest::keyClick(find<QLineEdit>("InputEdit"), Qt::Key_Return);
+    EXPECT_TRUE(plainDocument().empty());
+    EXPECT_EQ(snapshot(videoFolder()), before);
+    EXPECT_EQ(temporariesIn(videoFolder()), std::vector<std::string> {});
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, UnwritableFileSetTest,
     ::testing::Values(SaveFailureCase { "FormattedFileIsAFolder",
                           [](const std::string& folder, auto&, auto&) {
                               ::mkdir((folder + "/clip.srt").c_str(), 0755);
@@ -616,23 +694,6 @@ INSTANTIATE_TEST_SUITE_P(Places, SaveFailureTest,
                 return std::string();
             },
             { { "clip.srt", "Permission denied" } }, true },
-        SaveFailureCase { "FullDisk",
-            [](const std::string& folder, std::optional<SmallDisk>& disk, auto&) {
-                // The video link is remade on the small disk; the rest of it is filled up.
-                ::unlink((folder + "/clip.mp4").c_str());
-                disk.emplace(folder, "64k");
-                if (!disk->mounted())
-                    return disk->skipReason();
-                ::symlink(mediaClip().c_str(), (folder + "/clip.mp4").c_str());
-                const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
-                const std::string block(4096, 'f');
-                while (::write(fd, block.data(), block.size()) > 0) { }
-                while (::write(fd, block.data(), 1) > 0) { }
-                ::close(fd);
-                return std::string();
-            },
-            { { "clip.srt", "No space left on device" }, { "NoFormatclip.srt", "No space left on device" } },
-            false },
         SaveFailureCase { "FolderTheUserCannotWrite",
             [](const std::string& folder, auto&, std::optional<ReadOnlyFolder>& readOnly) {
                 ::unlink((folder + "/clip.mp4").c_str());
@@ -683,6 +744,14 @@ TEST_P(RefusedSubtitleFileTest, SaysWhyAndNeverReplacesTheFile)
     m_controller->HotKeyPressed(HotKey::F9);
     spinFor(100ms);
     EXPECT_EQ(m_form->text(Control::Edit1), "00:00:00,000");
+    // F8 brings no marks back: an entry made now would live in memory only, lost at exit.
+    m_controller->HotKeyPressed(HotKey::F8);
+    EXPECT_FALSE(enabled("StartTimeButton"));
+    EXPECT_FALSE(enabled("EndTimeButton"));
+    find<QLineEdit>("InputEdit")->setText(QStringLiteral("Hello"));
+    QTest::keyClick(find<QLineEdit>("InputEdit"), Qt::Key_Return);
+    EXPECT_TRUE(plainDocument().empty());
+    EXPECT_EQ(m_dialogs.errors, std::vector<std::string>(3, message + kRefusedFileNote));
     EXPECT_EQ(snapshot(videoFolder()), before);
 }
 

@@ -3,10 +3,10 @@
 #include "FakeSettingsStore.h"
 #include "QtTextCodec.h"
 #include "TFontOptionForm.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "srt/StyleTags.h"
 #include "style/FontDialogStack.h"
-#include "style/StyleTags.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -59,6 +59,12 @@ template <typename T> T* child(QWidget* form, const char* name)
     T* found = form->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(nullptr, found) << name;
     return found;
+}
+
+// The colour the panel shows on screen: one of its own pixels inside the frame, clear of the centred caption.
+QColor shownColour(QWidget* panel)
+{
+    return panel->grab().toImage().pixelColor(3, 3);
 }
 
 class FontOptionFormTest : public ::testing::Test {
@@ -176,6 +182,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
         EXPECT_TRUE(checkBox->isChecked());
         EXPECT_FALSE(panel2->isEnabled());
         EXPECT_EQ("#FFFFFF", form->text(FontControl::PanelColor));
+        EXPECT_EQ(QColor(255, 255, 255), shownColour(panelColor));
         EXPECT_EQ("黑体", form->text(FontControl::PanelName));
         EXPECT_EQ(100, sizes->count());
         EXPECT_NE(-1, names->findText(QStringLiteral("Default")));
@@ -185,6 +192,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
         EXPECT_FALSE(checkBox->isChecked());
         EXPECT_TRUE(panel2->isEnabled());
         EXPECT_EQ(QStringLiteral("190"), edit1->text());
+        EXPECT_EQ(QColor(255, 255, 255), shownColour(panelColor));
 
         // First the user cancels the chooser, then picks red; each time it opens on its last answer.
         whenModal(QStringLiteral("ColorDialog1"), [&](QWidget* chooser) {
@@ -201,7 +209,7 @@ TEST_F(FontOptionFormTest, UserSwitchesToACustomStylePicksItsValuesAndSaves)
         });
         QTest::mouseClick(panelColor, Qt::LeftButton);
         EXPECT_EQ("#FF0000", form->text(FontControl::PanelColor));
-        EXPECT_EQ(QColor(255, 0, 0), panelColor->palette().color(QPalette::Window));
+        EXPECT_EQ(QColor(255, 0, 0), shownColour(panelColor));
 
         QTest::mouseClick(child<QWidget>(form, "PanelName"), Qt::LeftButton);
         EXPECT_TRUE(names->isVisible());

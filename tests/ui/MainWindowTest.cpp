@@ -9,6 +9,7 @@
 #include "TForm1.h"
 #include "capture/HotKeyFooter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -16,9 +17,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,22 @@ protected:
     }
 
     QString path(const QString& name) const { return folder.filePath(name); }
+
+    // Opens clip.mp4 beside a clip.srt holding `formatted` and answers Yes: the plain view is in edit mode.
+    QPlainTextEdit* openForEditing(const QByteArray& formatted)
+    {
+        QFile file(path("clip.srt"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(formatted);
+        file.close();
+        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+        dialogs.fileToOpen = path("clip.mp4").toStdString();
+        dialogs.answerYes = true;
+        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
+        auto* plain = find<QPlainTextEdit>("UserRichEdit");
+        EXPECT_FALSE(plain->isHidden());
+        return plain;
+    }
 
     static QByteArray readAll(const QString& file)
     {
@@ -154,7 +173,7 @@ TEST_F(MainWindowTest, WindowHasItsTitleSizeAndNoMaximiseButton)
 
 TEST_F(MainWindowTest, HelpTextIsShownLineForLineAndCannotBeFocused)
 {
-    auto* memo = find<QPlainTextEdit>("Memo1");
+    auto* memo = find<QTextEdit>("Memo1");
     ASSERT_NE(memo, nullptr);
     const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 18);
@@ -163,6 +182,28 @@ TEST_F(MainWindowTest, HelpTextIsShownLineForLineAndCannotBeFocused)
     EXPECT_EQ(lines[16].toStdString(), "   字体需要去掉pos()\\即可，缺省字体不");
     EXPECT_EQ(lines[17].toStdString(), "   需删除pos()\\。");
     EXPECT_FALSE(memo->isEnabled());
+}
+
+// The memo cannot scroll, so each of its 18 lines must be drawn inside it: the last line's box lies within
+// the memo's viewport, and the memo's own pixels there hold its glyphs.
+TEST_F(MainWindowTest, EveryHelpLineIsDrawnInsideTheMemo)
+{
+    auto* memo = find<QTextEdit>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    QApplication::processEvents();
+    const QImage shown = memo->grab().toImage();
+    const QTextBlock last = memo->document()->lastBlock();
+    ASSERT_EQ(last.blockNumber(), 17);
+    const QRect box = memo->document()->documentLayout()->blockBoundingRect(last).toAlignedRect().translated(
+        memo->viewport()->pos());
+    EXPECT_TRUE(memo->rect().contains(box)) << "line 18 at y " << box.top() << " to " << box.bottom()
+                                            << " in a memo " << memo->height() << " px high";
+    int ink = 0;
+    for (int y = std::max(0, box.top()); y <= std::min(shown.height() - 1, box.bottom()); ++y) {
+        for (int x = std::max(0, box.left()); x <= std::min(shown.width() - 1, box.right()); ++x)
+            ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    EXPECT_GT(ink, 20) << "dark pixels where line 18 stands";
 }
 
 TEST_F(MainWindowTest, ResizingKeepsThePictureCoveringItsPanel)
@@ -185,16 +226,8 @@ protected:
     {
         MainWindowTest::SetUp();
         ASSERT_TRUE(folder.isValid());
-        QFile formatted(path("clip.srt"));
-        ASSERT_TRUE(formatted.open(QIODevice::WriteOnly));
-        formatted.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
-        formatted.close();
-        QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
-        dialogs.fileToOpen = path("clip.mp4").toStdString();
-        dialogs.answerYes = true;
-        QTest::mouseClick(find<QPushButton>("OpenButton"), Qt::LeftButton);
-        plain = find<QPlainTextEdit>("UserRichEdit");
-        ASSERT_FALSE(plain->isHidden());
+        plain
+            = openForEditing("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
     }
 };
 
@@ -252,6 +285,103 @@ TEST_F(EditViewTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
     EXPECT_EQ(readAll(path("clip.srt")),
         "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?a b</b>\r\n\r\n");
 }
+
+// Every printable ASCII character, and a Chinese run typed and pasted, reach both files wherever the caret
+// stands in a text line: at its end, in its middle, and in lines of one and of two bytes, where the last
+// character must not be erased. (Qt's key number for "." is the number the key rules give Delete.)
+struct TypingCase {
+    const char* name;
+    const char* lineText;
+    int column;
+};
+
+void PrintTo(const TypingCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class PlainViewTypingTest : public MainWindowTest, public ::testing::WithParamInterface<TypingCase> {
+protected:
+    static constexpr int kAscii = 0x7F - 0x20;
+    // One entry for each printable ASCII character, then one for the typed and one for the pasted run.
+    static constexpr int kEntries = kAscii + 2;
+
+    QPlainTextEdit* plain = nullptr;
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        QByteArray file;
+        for (int i = 0; i < kEntries; ++i)
+            file += QByteArray::number(i + 1) + "\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock
+                + GetParam().lineText + "</b>\r\n\r\n";
+        plain = openForEditing(file);
+        plain->setFocus();
+    }
+
+    // The caret at the case's column of entry `entry`'s text line, as a click puts it there.
+    void caretInto(int entry)
+    {
+        QTextCursor cursor(plain->document()->findBlockByNumber(entry * 4 + 2));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, GetParam().column);
+        plain->setTextCursor(cursor);
+    }
+
+    QString expectedLine(const QString& typed) const
+    {
+        QString line = QString::fromLatin1(GetParam().lineText);
+        return line.insert(GetParam().column, typed);
+    }
+};
+
+TEST_P(PlainViewTypingTest, EveryCharacterReachesBothFiles)
+{
+    const QString chinese = QStringLiteral("中文字幕");
+    for (int i = 0; i < kAscii; ++i) {
+        caretInto(i);
+        QTest::keyClick(plain, static_cast<char>(0x20 + i));
+    }
+    // Typed: X11 reports such a key by its character, and the text with it.
+    caretInto(kAscii);
+    for (const QChar c : chinese)
+        QTest::sendKeyEvent(
+            QTest::Click, plain, static_cast<Qt::Key>(c.unicode()), QString(c), Qt::NoModifier);
+    caretInto(kAscii + 1);
+    QApplication::clipboard()->setText(chinese);
+    QTest::keyClick(plain, Qt::Key_V, Qt::ControlModifier);
+
+    QStringList plainLines;
+    QStringList formattedLines;
+    QStringDecoder gbk("GBK");
+    for (int i = 0; i < kEntries; ++i) {
+        const QString typed = i < kAscii ? QString(QChar(0x20 + i)) : chinese;
+        const QString number = QString::number(i + 1);
+        plainLines << number << QStringLiteral("00:00:01,000 --> 00:00:02,000") << expectedLine(typed)
+                   << QString();
+        formattedLines << number << QStringLiteral("00:00:01,000 --> 00:00:02,000")
+                       << gbk(kDefaultBlock) + expectedLine(typed) + QStringLiteral("</b>") << QString();
+    }
+    const auto decoded = [&](const QString& file) {
+        QStringDecoder decoder("GBK");
+        return QString(decoder(readAll(path(file)))).split(QStringLiteral("\r\n"));
+    };
+    plainLines << QString();
+    formattedLines << QString();
+    const QStringList plainFile = decoded(QStringLiteral("NoFormatclip.srt"));
+    const QStringList formattedFile = decoded(QStringLiteral("clip.srt"));
+    ASSERT_EQ(plainFile.size(), plainLines.size());
+    ASSERT_EQ(formattedFile.size(), formattedLines.size());
+    for (int line = 0; line < plainLines.size(); ++line) {
+        EXPECT_EQ(plainFile[line].toStdString(), plainLines[line].toStdString()) << "plain line " << line;
+        EXPECT_EQ(formattedFile[line].toStdString(), formattedLines[line].toStdString())
+            << "formatted line " << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, PlainViewTypingTest,
+    ::testing::Values(TypingCase { "EndOfALine", "Hello", 5 }, TypingCase { "MiddleOfALine", "Hello", 2 },
+        TypingCase { "LineOfOneByte", "a", 1 }, TypingCase { "LineOfTwoBytes", "ab", 1 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vantor

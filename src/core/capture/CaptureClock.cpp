@@ -1,6 +1,6 @@
 #include "capture/CaptureClock.h"
 
-#include "capture/TimeCode.h"
+#include "srt/TimeCode.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
+#include "model/CaptureSession.h"
 #include "ports/MainView.h"
 #include "ports/MediaPlayer.h"
 

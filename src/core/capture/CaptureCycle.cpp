@@ -1,7 +1,8 @@
 #include "capture/CaptureCycle.h"
 
-#include "Text.h"
-#include "capture/TimeCode.h"
+#include "model/Text.h"
+#include "srt/SrtLayout.h"
+#include "srt/TimeCode.h"
 
 namespace vantor {
 
@@ -52,14 +53,14 @@ void CaptureCycle::LockTimeButtons()
 std::string CaptureCycle::timeLine()
 {
     return m_codec.encode(
-        trimControl(m_view.text(Control::Edit1)) + " --> " + trimControl(m_view.text(Control::Edit2)),
+        joinTimeLine(trimControl(m_view.text(Control::Edit1)), trimControl(m_view.text(Control::Edit2))),
         m_documents.codePage);
 }
 
 void CaptureCycle::InputEditKeyDown(int key)
 {
     if (m_view.isEnabled(Control::StartTimeButton) || m_view.isEnabled(Control::EndTimeButton)
-        || key != kEnterKey)
+        || key != keys::kEnter || !m_files.canCapture())
         return;
     const std::string typed = m_view.text(Control::InputEdit);
     if (typed.empty())

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "capture/CaptureClock.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/HotKeyService.h"
+#include "ports/Keys.h"
 #include "ports/MainView.h"
 #include "ports/MediaPlayer.h"
 #include "ports/TextCodec.h"
@@ -42,7 +43,5 @@ private:
     TextCodec& m_codec;
     ComposeTextLine m_compose;
 };
-
-inline constexpr int kEnterKey = 13;
 
 } // namespace vantor

@@ -1,8 +1,9 @@
 #include "documents/EditMode.h"
 
-#include "Text.h"
-#include "VantorError.h"
-#include "capture/TimeCode.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
+#include "srt/SrtLayout.h"
+#include "srt/TimeCode.h"
 
 namespace vantor {
 
@@ -33,12 +34,16 @@ void EditMode::ContinueButtonClick()
         m_session.ResumeStartText.empty() ? m_view.text(Control::Label1) : m_session.ResumeStartText);
     m_view.setText(Control::Edit2,
         m_session.ResumeEndText.empty() ? std::string(kZeroTimeCode) : m_session.ResumeEndText);
-    m_view.setEnabled(Control::StartTimeButton, true);
-    m_view.setEnabled(Control::EndTimeButton, true);
+    // Marks need a video whose files can be written: entries no file holds would be lost at exit.
+    const bool capture = m_files.canCapture();
+    m_view.setEnabled(Control::StartTimeButton, capture);
+    m_view.setEnabled(Control::EndTimeButton, capture);
     m_view.setFocus(Control::InputEdit);
     m_view.setVisible(Control::UserRichEdit, false);
     m_view.setVisible(Control::Panel3, true);
     m_session.EditMode = false;
+    if (!capture)
+        m_files.explainNoCapture();
 }
 
 std::string EditMode::lineAt(const TextDocument& document, long long index) const
@@ -53,7 +58,7 @@ bool EditMode::UserRichEditKeyDown(int key, bool keyUp)
     m_session.CaretLine = m_view.plainSelectionStartLine();
     const std::string line = lineAt(m_documents.PlainDocument, m_session.CaretLine);
     const CodePage codePage = m_documents.codePage;
-    const bool erasing = key == kBackspaceKey || key == kDeleteKey;
+    const bool erasing = key == keys::kBackspace || key == keys::kDelete;
     bool discard = false;
     // The last character of a line cannot be deleted: one double-byte character, up to two single-byte
     // ones, or one character of any width in a UTF-8 file.
@@ -62,9 +67,9 @@ bool EditMode::UserRichEditKeyDown(int key, bool keyUp)
     // Delete at a line's end would join it with the next line; Backspace at its start with the one above.
     // Columns count characters, so this also holds on lines of Chinese text.
     const auto column = static_cast<std::size_t>(std::max(0, m_view.plainCaretColumn()));
-    if (key == kDeleteKey && column >= characterCount(line, codePage))
+    if (key == keys::kDelete && column >= characterCount(line, codePage))
         discard = true;
-    if (key == kBackspaceKey && column == 0)
+    if (key == keys::kBackspace && column == 0)
         discard = true;
     SyncToCaretLine();
     return discard && !keyUp;
@@ -90,13 +95,12 @@ void EditMode::syncToCaretLine()
     const std::string line = lineAt(m_documents.PlainDocument, m_session.CaretLine);
     m_view.setPlainReadOnly(line.empty());
     m_session.SelectedLineText = line;
-    if (line.find("-->") != std::string::npos) {
-        const std::string start = m_codec.decode(line.substr(0, 12), m_documents.codePage);
+    if (isTimeLine(line)) {
+        const std::string start = m_codec.decode(std::string(startCodeOf(line)), m_documents.codePage);
         m_view.setText(Control::Edit1, start);
         m_session.StartSeconds = timeCodeToSeconds(start);
         m_player.setCurrentPosition(static_cast<double>(m_session.StartSeconds));
-        const std::string end
-            = m_codec.decode(line.size() > 17 ? line.substr(17, 12) : std::string(), m_documents.codePage);
+        const std::string end = m_codec.decode(std::string(endCodeOf(line)), m_documents.codePage);
         m_view.setText(Control::Edit2, end);
         m_session.EndSeconds = timeCodeToSeconds(end);
     }
@@ -125,7 +129,7 @@ void EditMode::applyPlainEditToFormatted()
     const std::string above = lineAt(m_documents.PlainDocument, caret - 1);
     TextDocument& formatted = m_documents.FormattedDocument;
 
-    if (line.find("-->") != std::string::npos) {
+    if (isTimeLine(line)) {
         // A time line: every occurrence of its previous text in the formatted document becomes the new
         // one. The previous text holds no line break, so replacing line by line equals replacing in the
         // whole text, and only the lines that change are touched.
@@ -143,7 +147,7 @@ void EditMode::applyPlainEditToFormatted()
         }
         return;
     }
-    if (above.find("-->") != std::string::npos) {
+    if (isTimeLine(above)) {
         // A text line right below its time line: recompose it with the style pieces; the number and time
         // lines stay as the formatted document has them.
         m_documents.ScratchBuffer.clear();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
 #include "documents/SubtitleFileSet.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "ports/Keys.h"
 #include "ports/MainView.h"
 #include "ports/MediaPlayer.h"
 #include "ports/TextCodec.h"
@@ -21,10 +22,6 @@ struct EditModeStyle {
     // is still set, BuildCustomStyle from the dialog's controls.
     std::function<void()> reloadCustomStyle;
 };
-
-// Keys the plain view's key filter knows.
-inline constexpr int kBackspaceKey = 8;
-inline constexpr int kDeleteKey = 46;
 
 // Editing entries in the plain view while the player follows the caret (F7), and the way back to
 // capturing after the last entry (F8).

@@ -1,9 +1,10 @@
 #include "documents/SubtitleFileSet.h"
 
-#include "Text.h"
-#include "VantorError.h"
-#include "capture/TimeCode.h"
-#include "style/StyleTags.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
+#include "srt/SrtLayout.h"
+#include "srt/StyleTags.h"
+#include "srt/TimeCode.h"
 
 #include <cstdio>
 
@@ -12,6 +13,11 @@ namespace vantor {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUnopenedFileNote = "\n字幕文件没有打开，也没有被改动。";
+constexpr std::string_view kUnwritableNote = "\n字幕文件无法保存在视频旁边，所以不能制作字幕。请把视频放到可"
+                                             "以写入的文件夹里（或移走挡住的文件），再打开视频。";
+constexpr std::string_view kNoVideoNote
+    = "还没有打开视频。字幕文件保存在视频旁边：请先打开视频（打开视频[O]）。";
 
 // The number of the last entry of a loaded document: the number line above its last time line, or, when
 // that line holds no positive number, the count of its time lines.
@@ -20,7 +26,7 @@ int lastEntryNumber(const TextDocument& document)
     int timeLines = 0;
     std::size_t last = document.lineCount();
     for (std::size_t i = 0; i < document.lineCount(); ++i) {
-        if (document.line(i).find("-->") != std::string::npos) {
+        if (isTimeLine(document.line(i))) {
             ++timeLines;
             last = i;
         }
@@ -127,9 +133,11 @@ void SubtitleFileSet::OpenVideo(const std::string& path)
         m_documents.PlainDocument.clear();
         m_documents.codePage = CodePage::Gbk;
         m_byteOrderMark = false;
+        m_captureBlocked.clear();
         ResetCapture();
         m_view.setFocus(Control::StartTimeButton);
         PrepareSubtitleFiles();
+        checkFilesWritable();
         m_view.setEnabled(Control::OpenButton, false);
     } catch (const std::exception&) {
         // An open that fails ends quietly; what it did so far stays, and the open button stays enabled.
@@ -142,7 +150,22 @@ void SubtitleFileSet::VideoFailed(const std::string& reason)
     m_view.setEnabled(Control::OpenButton, true);
     m_view.setEnabled(Control::StartTimeButton, false);
     m_view.setEnabled(Control::EndTimeButton, false);
-    m_dialogs.reportError("无法播放 " + m_videoPath + "：" + reason + "\n请打开一个视频文件。");
+    // A loaded file stays editable and saved; only marking new entries needs a video that plays.
+    m_captureBlocked = "无法播放 " + m_videoPath + "：" + reason + "\n请打开一个视频文件。";
+    m_dialogs.reportError(m_captureBlocked);
+}
+
+// Both files must be writable before the first entry is made: a folder or a read-only file in their place,
+// or a folder that takes no new files, is met now, not at the first Enter.
+void SubtitleFileSet::checkFilesWritable()
+{
+    for (const std::string& path : { m_session.FormattedPath, PlainPath() }) {
+        try {
+            m_files.checkWritable(path);
+        } catch (const std::exception& error) {
+            refuseFileSet(error.what(), kUnwritableNote);
+        }
+    }
 }
 
 void SubtitleFileSet::ResetCapture()
@@ -170,17 +193,18 @@ void SubtitleFileSet::loadExistingFile()
     m_session.Loading = true;
     std::string bytes;
     try {
-        bytes = m_files.readFile(m_session.FormattedPath);
-    } catch (const std::exception& error) {
-        m_session.Loading = false;
-        refuseExistingFile(error.what());
-    }
-    if (bytes.size() > kMaxSubtitleFileBytes) {
+        // The size is asked before anything is read: a huge file costs neither time nor memory.
+        bytes = m_files.readFile(m_session.FormattedPath, kMaxSubtitleFileBytes);
+    } catch (const FileTooLarge& error) {
         m_session.Loading = false;
         char size[32];
-        std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(bytes.size()) / (1024 * 1024));
-        refuseExistingFile("字幕文件 " + m_session.FormattedPath + " 太大（" + size + "，最大 "
-            + std::to_string(kMaxSubtitleFileBytes / (1024 * 1024)) + " MB），不像是 SRT 字幕文件。");
+        std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(error.size()) / (1024 * 1024));
+        refuseFileSet("字幕文件 " + m_session.FormattedPath + " 太大（" + size + "，最大 "
+                + std::to_string(kMaxSubtitleFileBytes / (1024 * 1024)) + " MB），不像是 SRT 字幕文件。",
+            kUnopenedFileNote);
+    } catch (const std::exception& error) {
+        m_session.Loading = false;
+        refuseFileSet(error.what(), kUnopenedFileNote);
     }
     m_documents.codePage = detectCodePage(bytes);
     m_byteOrderMark = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
@@ -200,20 +224,44 @@ void SubtitleFileSet::loadExistingFile()
         m_session.CustomStyle = false;
     // The next entry continues the file's numbering instead of starting again at 1.
     m_session.EntryCount = lastEntryNumber(formatted);
+    // New entries of a custom-styled file get its own style, as the font dialog reads it back from the first
+    // text line: the default pieces would open a "<b>" that no custom-styled line closes.
+    if (m_session.CustomStyle && m_readLoadedStyle)
+        m_readLoadedStyle();
     RestoreLastTimes();
     m_view.setText(Control::Label1, m_view.text(Control::Edit2));
     m_session.ResumeSeconds = timeCodeToSeconds(m_view.text(Control::Edit2));
 }
 
-// The user asked to edit a file that cannot be opened. The open fails: nothing is loaded, and the file set
-// stays unset so that no entry made afterwards replaces the file the user could not see.
-void SubtitleFileSet::refuseExistingFile(const std::string& reason)
+// The open fails: the file set stays unset, so that nothing replaces a file the user could not see and no
+// entry is made that no file would hold. Whatever was loaded goes; capture stays off until another video
+// opens with files that can be written.
+void SubtitleFileSet::refuseFileSet(const std::string& reason, std::string_view note)
 {
     m_session.FormattedPath.clear();
+    m_formattedDue = m_plainDue = false;
+    m_session.Loading = true;
+    m_documents.FormattedDocument.clear();
+    m_documents.PlainDocument.clear();
+    m_session.Loading = false;
+    m_session.EditMode = false;
+    m_view.setVisible(Control::UserRichEdit, false);
+    m_view.setVisible(Control::Panel3, true);
     m_view.setEnabled(Control::StartTimeButton, false);
     m_view.setEnabled(Control::EndTimeButton, false);
-    m_dialogs.reportError(reason + "\n字幕文件没有打开，也没有被改动。");
+    m_captureBlocked = reason + std::string(note);
+    m_dialogs.reportError(m_captureBlocked);
     throw Error(reason);
+}
+
+bool SubtitleFileSet::canCapture() const
+{
+    return !m_session.FormattedPath.empty() && m_captureBlocked.empty();
+}
+
+void SubtitleFileSet::explainNoCapture()
+{
+    m_dialogs.reportError(m_captureBlocked.empty() ? std::string(kNoVideoNote) : m_captureBlocked);
 }
 
 void SubtitleFileSet::backUpExistingFiles()
@@ -230,16 +278,13 @@ void SubtitleFileSet::backUpExistingFiles()
 void SubtitleFileSet::RestoreLastTimes()
 {
     const std::string text = m_documents.FormattedDocument.text();
-    const auto arrow = text.rfind("-->");
+    const auto arrow = text.rfind(kTimeArrow);
     // A file without any time line has no last entry to resume from: the fields keep the empty time.
     if (arrow != std::string::npos) {
-        const auto codeAt = [&](long long from) {
-            if (from < 0 || static_cast<std::size_t>(from) >= text.size())
-                return std::string();
-            return m_codec.decode(text.substr(static_cast<std::size_t>(from), 12), m_documents.codePage);
-        };
-        m_view.setText(Control::Edit1, codeAt(static_cast<long long>(arrow) - 13));
-        m_view.setText(Control::Edit2, codeAt(static_cast<long long>(arrow) + 4));
+        const auto decoded
+            = [&](std::string_view code) { return m_codec.decode(std::string(code), m_documents.codePage); };
+        m_view.setText(Control::Edit1, decoded(startCodeBeforeArrow(text, arrow)));
+        m_view.setText(Control::Edit2, decoded(endCodeAfterArrow(text, arrow)));
     }
     m_session.ResumeStartText = m_view.text(Control::Edit2);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/MainView.h"
@@ -46,6 +46,11 @@ public:
     void StripStyleFromPlain();
     void EnterEditMode();
 
+    // True when entries can be made: a video is open and its two files can be written.
+    bool canCapture() const;
+    // Tells the user why no entry can be made now and what to do.
+    void explainNoCapture();
+
     void SaveFormattedFile();
     void SavePlainFile();
     void TempRichEditChange();
@@ -58,6 +63,8 @@ public:
     std::string PlainPath() const;
     // Carries a change of the plain document into the formatted one (edit mode); may be empty.
     void setPlainEditHandler(std::function<void()> handler) { m_applyPlainEdit = std::move(handler); }
+    // Called after a custom-styled file was loaded, to take its style as the pieces of new text lines.
+    void setLoadedStyleHandler(std::function<void()> handler) { m_readLoadedStyle = std::move(handler); }
     // While set, changes of the plain document are appends of the capture cycle, not user edits: they are
     // saved but not carried into the formatted document.
     void setAppendingEntry(bool appending) { m_appendingEntry = appending; }
@@ -67,7 +74,8 @@ public:
 private:
     void writeDue(bool& due, std::string& lastError, const std::string& path, const TextDocument& document);
     void loadExistingFile();
-    [[noreturn]] void refuseExistingFile(const std::string& reason);
+    void checkFilesWritable();
+    [[noreturn]] void refuseFileSet(const std::string& reason, std::string_view note);
     void backUpExistingFiles();
 
     CaptureSession& m_session;
@@ -78,11 +86,14 @@ private:
     FileSystem& m_files;
     TextCodec& m_codec;
     std::function<void()> m_applyPlainEdit;
+    std::function<void()> m_readLoadedStyle;
     std::string m_videoPath;
     bool m_appendingEntry = false;
     bool m_byteOrderMark = false;
     bool m_formattedDue = false;
     bool m_plainDue = false;
+    // Why new entries cannot be made although a video was opened; empty when nothing stands in the way.
+    std::string m_captureBlocked;
     std::string m_formattedError;
     std::string m_plainError;
 };

@@ -1,12 +1,13 @@
 #include "style/FontOptions.h"
 
-#include "Text.h"
-#include "capture/CaptureSession.h"
-#include "documents/SubtitleDocuments.h"
+#include "model/CaptureSession.h"
+#include "model/SubtitleDocuments.h"
+#include "model/Text.h"
+#include "ports/Keys.h"
 #include "ports/TextCodec.h"
+#include "srt/StyleTags.h"
 #include "style/Restyle.h"
 #include "style/StyleSettings.h"
-#include "style/StyleTags.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,8 +32,6 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
         [&](unsigned char x, unsigned char y) { return folded(x) < folded(y); });
     return less || (!greater && a < b);
 }
-
-constexpr int kEnterKey = 13;
 
 } // namespace
 
@@ -168,20 +167,20 @@ void FontOptions::FontSizeComboBoxChange()
 
 void FontOptions::Edit1KeyPress(std::uint32_t& key)
 {
-    const bool passes = key == 8 || key == 13 || key == '.' || (key >= '0' && key <= '9');
+    const bool passes = key == '\b' || key == '\r' || key == '.' || (key >= '0' && key <= '9');
     if (!passes)
         key = 0;
 }
 
 void FontOptions::Edit1KeyDown(int& key)
 {
-    if (key == kEnterKey)
+    if (key == keys::kEnter)
         m_view.setFocus(FontControl::Edit2);
 }
 
 void FontOptions::Edit2KeyDown(int& key)
 {
-    if (key == kEnterKey)
+    if (key == keys::kEnter)
         m_view.setFocus(FontControl::SaveButton);
 }
 
@@ -290,7 +289,7 @@ void FontOptions::RestyleFormattedDocument()
                 if (replaced != line)
                     replaced = balanceBoldEnd(std::move(replaced), RestyleTarget::Default);
                 text += replaced;
-                text += "\r\n";
+                text += TextDocument::kLineEnd;
             }
             rewrite(text);
         } else {

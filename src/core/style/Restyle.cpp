@@ -1,6 +1,7 @@
 #include "style/Restyle.h"
 
-#include "style/StyleTags.h"
+#include "model/TextDocument.h"
+#include "srt/StyleTags.h"
 
 namespace vantor {
 
@@ -67,17 +68,6 @@ StyleBlock leadingStyleBlock(std::string_view line, CodePage codePage)
     return {};
 }
 
-bool isTimeLine(std::string_view line)
-{
-    return line.find("-->") != std::string_view::npos;
-}
-
-bool isTextLine(const std::vector<std::string>& lines, std::size_t index)
-{
-    return index > 0 && index < lines.size() && !lines[index].empty() && !isTimeLine(lines[index])
-        && isTimeLine(lines[index - 1]);
-}
-
 std::size_t firstTextLineIndex(const std::vector<std::string>& lines)
 {
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -109,7 +99,7 @@ std::string restyleEachTextLine(const std::vector<std::string>& lines, std::stri
             const StyleBlock old = leadingStyleBlock(line, codePage);
             if (keepStyled && old.kind != StyleBlockKind::None && line.substr(0, old.length) == block) {
                 text += line;
-                text += "\r\n";
+                text += TextDocument::kLineEnd;
                 continue;
             }
             std::string restyled(block);
@@ -118,7 +108,7 @@ std::string restyleEachTextLine(const std::vector<std::string>& lines, std::stri
         } else {
             text += lines[i];
         }
-        text += "\r\n";
+        text += TextDocument::kLineEnd;
     }
     return text;
 }

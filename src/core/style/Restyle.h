@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Text.h"
+#include "model/Text.h"
+#include "srt/SrtLayout.h"
 
 #include <cstddef>
 #include <string>
@@ -25,12 +26,6 @@ struct StyleBlock {
 // The style block at the very start of `line`, found at character starts of `codePage` (a "{" or "}"
 // can be the second byte of a GBK character). Tags only: a block never takes in subtitle text.
 StyleBlock leadingStyleBlock(std::string_view line, CodePage codePage);
-
-// An SRT time line holds "-->".
-bool isTimeLine(std::string_view line);
-
-// A subtitle text line: not empty, not a time line, right below a time line.
-bool isTextLine(const std::vector<std::string>& lines, std::size_t index);
 
 // Index of the first text line, or lines.size() when there is none.
 std::size_t firstTextLineIndex(const std::vector<std::string>& lines);

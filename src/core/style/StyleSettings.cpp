@@ -1,7 +1,7 @@
 #include "style/StyleSettings.h"
 
-#include "Text.h"
-#include "VantorError.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
 
 #include <exception>
 

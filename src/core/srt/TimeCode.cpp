@@ -1,6 +1,6 @@
-#include "capture/TimeCode.h"
+#include "srt/TimeCode.h"
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 #include <charconv>
 #include <cstdio>

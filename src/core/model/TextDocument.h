@@ -12,6 +12,8 @@ namespace vantor {
 // Every operation that changes the content raises the change notification at once, synchronously.
 class TextDocument {
 public:
+    // What ends every line of the document's text, and of the file written from it.
+    static constexpr std::string_view kLineEnd = "\r\n";
     using ChangeHandler = std::function<void()>;
     // What changed, for a view that mirrors the document line by line.
     struct Change {

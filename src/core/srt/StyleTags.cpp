@@ -1,7 +1,8 @@
-#include "style/StyleTags.h"
+#include "srt/StyleTags.h"
+#include "srt/SrtLayout.h"
 
-#include "Text.h"
-#include "VantorError.h"
+#include "model/Text.h"
+#include "model/VantorError.h"
 
 #include <algorithm>
 
@@ -49,7 +50,7 @@ std::string acceptBlock(std::string_view text, std::size_t start, std::size_t le
     const auto aboveStart = text.find_last_of("\r\n", aboveEnd - 1);
     const std::string_view above = text.substr(aboveStart == std::string_view::npos ? 0 : aboveStart + 1,
         aboveEnd - (aboveStart == std::string_view::npos ? 0 : aboveStart + 1));
-    if (above.find("-->") == std::string_view::npos)
+    if (!isTimeLine(above))
         return {};
     return std::string(block);
 }

@@ -1,4 +1,4 @@
-#include "documents/SubtitleDocuments.h"
+#include "model/SubtitleDocuments.h"
 
 namespace vantor {
 

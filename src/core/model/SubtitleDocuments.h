@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Text.h"
-#include "documents/TextDocument.h"
+#include "model/Text.h"
+#include "model/TextDocument.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureSession.h"
+#include "model/CaptureSession.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "documents/TextDocument.h"
+#include "model/TextDocument.h"
 
-#include "VantorError.h"
+#include "model/VantorError.h"
 
 namespace vantor {
 
@@ -28,12 +28,12 @@ std::string TextDocument::text() const
 {
     std::size_t size = 0;
     for (const auto& line : m_lines)
-        size += line.size() + 2;
+        size += line.size() + kLineEnd.size();
     std::string result;
     result.reserve(size);
     for (const auto& line : m_lines) {
         result += line;
-        result += "\r\n";
+        result += kLineEnd;
     }
     return result;
 }
