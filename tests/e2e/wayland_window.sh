@@ -9,13 +9,14 @@ source "$(dirname "$0")/lib.bash"
 
 export XDG_RUNTIME_DIR=$e2e_work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$e2e_work/shots" "$e2e_work/config"
-# start_weston SCALE: a compositor whose output is 1280 x 1024 logical pixels; sets socket and weston_pid.
+# start_weston SCALE: a compositor whose output is 1280 x 1024 logical pixels (the headless backend takes the
+# size in logical pixels: 2560 x 2048 device pixels at scale 2); sets socket and weston_pid.
 start_weston() {
     local scale=$1
     socket=vantor-$$-$scale
     # --debug lets weston-screenshooter take pictures; pixman needs no GPU.
-    weston --backend=headless-backend.so --socket="$socket" --width=$((1280 * scale)) \
-        --height=$((1024 * scale)) --scale="$scale" --use-pixman --debug --idle-time=0 \
+    weston --backend=headless-backend.so --socket="$socket" --width=1280 --height=1024 --scale="$scale" \
+        --use-pixman --debug --idle-time=0 \
         >"$e2e_work/weston-$scale.log" 2>&1 </dev/null &
     weston_pid=$!
     e2e_pids+=($weston_pid)
