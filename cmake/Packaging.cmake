@@ -35,8 +35,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vantor developers <maintainers@vantor.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Named here, not only found by dpkg-shlibdeps: the xcb platform plugin and the fonts are loaded at run
-# time, so no linked library points at them, and the list must hold on a machine without dpkg-dev.
+# Named here, not only found by dpkg-shlibdeps: the xcb and Wayland platform plugins and the fonts are
+# loaded at run time, so no linked library points at them, and the list must hold on a machine without
+# dpkg-dev. libqt6dbus6 carries the desktop portal's global keys.
 set(VANTOR_RUNTIME_PACKAGES
     libmpv2
     libqt6core6
@@ -44,7 +45,9 @@ set(VANTOR_RUNTIME_PACKAGES
     libqt6widgets6
     libqt6opengl6
     libqt6openglwidgets6
+    libqt6dbus6
     qt6-qpa-plugins
+    qt6-wayland
     libxcb1
     libxcb-keysyms1
     fonts-noto-cjk

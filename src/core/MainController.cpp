@@ -1,5 +1,9 @@
 #include "MainController.h"
 
+#include "capture/HotKeyFooter.h"
+
+#include <algorithm>
+
 namespace vantor {
 
 MainController::MainController(MainPorts ports)
@@ -156,12 +160,27 @@ void MainController::FormCreate()
         else
             m_refusedHotKeys.push_back(key);
     }
-    if (!m_refusedHotKeys.empty()) {
-        std::string keys;
-        for (const HotKey key : m_refusedHotKeys)
-            keys += (keys.empty() ? "" : "、") + hotKeyLabel(key);
-        m_ports.view.setText(Control::Label3, keys + " 已被其他程序占用，请用鼠标点击对应按钮");
+    // Set before the first answer can come: the portal answers from the event loop, never from inside
+    // registerKey.
+    m_ports.hotKeys.setRefusalHandler(
+        [this](const std::vector<HotKey>& refused) { hotKeysAnswered(refused); });
+    showHotKeyFooter();
+}
+
+void MainController::hotKeysAnswered(const std::vector<HotKey>& refused)
+{
+    m_refusedHotKeys.clear();
+    for (const HotKey key : kHotKeysInOrder) {
+        if (std::find(refused.begin(), refused.end(), key) != refused.end())
+            m_refusedHotKeys.push_back(key);
     }
+    showHotKeyFooter();
+}
+
+void MainController::showHotKeyFooter()
+{
+    m_ports.view.setText(Control::Label3,
+        hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending()));
 }
 
 void MainController::FormShow()

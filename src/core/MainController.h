@@ -65,6 +65,9 @@ public:
     void EditButtonClick();
     void ContinueButtonClick();
     void HotKeyPressed(HotKey key);
+    // The desktop answered the registration of the hot keys later (the portal): `refused` did not become
+    // global; the footer says so.
+    void hotKeysAnswered(const std::vector<HotKey>& refused);
     void BitBtn1Click();
     // The plain view's key filter, for key-down and key-up: true when the key must be discarded.
     bool UserRichEditKeyDown(int key, bool keyUp);
@@ -75,7 +78,8 @@ public:
     // Shows the plain document in the plain view again, whole; for a view that lost step with it.
     void refreshPlainView();
 
-    // Keys whose registration the platform refused at FormCreate, in registration order.
+    // Keys whose registration the platform refused, at FormCreate or in its later answer, in registration
+    // order.
     const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
 
 private:
@@ -86,6 +90,7 @@ private:
     void readStyleOfDocument();
     void wireNotifications();
     void mirrorPlainChange(const TextDocument::Change& change);
+    void showHotKeyFooter();
 
     MainPorts m_ports;
     CaptureSession m_session;

@@ -23,6 +23,19 @@ void* getProcAddress(void*, const char* name)
     return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
 }
 
+// libmpv leaves the fourth byte of "bgr0" unset (0 in practice), while QImage::Format_RGB32 promises
+// 0xffRRGGBB. Painted onto an RGB32 backing store (X11, offscreen) the byte is ignored; Wayland's backing
+// store is ARGB32 premultiplied and takes it as alpha, and the compositor then blends an invisible, white
+// panel. Setting the byte costs one pass over the frame (0.1 MB at the panel's size).
+void makeOpaque(QImage& frame)
+{
+    for (int y = 0; y < frame.height(); ++y) {
+        auto* pixel = reinterpret_cast<quint32*>(frame.scanLine(y));
+        for (quint32* end = pixel + frame.width(); pixel != end; ++pixel)
+            *pixel |= 0xff000000u;
+    }
+}
+
 } // namespace
 
 MpvGlSurface::MpvGlSurface(QWidget* parent)
@@ -173,11 +186,15 @@ void MpvSoftwareSurface::renderFrame(bool force)
     const bool newFrame = m_library->renderContextUpdate(m_context) & MPV_RENDER_UPDATE_FRAME;
     if (!newFrame && !force)
         return;
-    const QSize size = this->size().expandedTo(QSize(1, 1));
+    // In device pixels: at a scale factor of 2 a frame of the widget's logical size would be stretched
+    // and blurred. A change of scale while paused shows at the next frame or resize.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(this->size()) * ratio).toSize().expandedTo(QSize(1, 1));
     // A 64-byte aligned stride, as the software renderer wants.
     const qsizetype stride = (size.width() * 4 + 63) / 64 * 64;
     if (m_frame.size() != size || m_frame.bytesPerLine() != stride)
         m_frame = QImage(size, QImage::Format_RGB32);
+    m_frame.setDevicePixelRatio(ratio);
     int frameSize[2] = { size.width(), size.height() };
     size_t frameStride = static_cast<size_t>(m_frame.bytesPerLine());
     mpv_render_param params[] = {
@@ -188,6 +205,7 @@ void MpvSoftwareSurface::renderFrame(bool force)
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     if (m_library->renderContextRender(m_context, params) >= 0) {
+        makeOpaque(m_frame);
         ++m_framesRendered;
         update();
     }

@@ -1,8 +1,6 @@
 # Shared helpers of the end-to-end tests: a private Xvfb, the real program, xdotool.
 # Sourced, not run. Needs VANTOR_BINARY and VANTOR_TEST_MEDIA (set by ctest).
 set -euo pipefail
-# The program must use the X server of the test, whatever the test runner set for widget tests.
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-e2e.XXXXXX")
 e2e_pids=()
@@ -12,6 +10,10 @@ e2e_cleanup() {
     rm -rf "$e2e_work"
 }
 trap e2e_cleanup EXIT
+# The program must use the X server of the test, whatever the test runner set for widget tests, and must
+# not ask the desktop portal of whoever runs the tests (tests that want a portal start their own bus).
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$e2e_work/no-bus
 
 fail() {
     echo "FAIL: $*" >&2

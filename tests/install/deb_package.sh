@@ -37,13 +37,13 @@ field Maintainer | grep -qE '^[^<]+ <[^>]+@[^>]+>$' \
     || fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
 [ -n "$(field Description)" ] || fail "the package has no description"
 
-# Dependencies: the runtime packages are named outright, as the loaded-at-run-time ones (the xcb
-# platform plugin, the fonts) have no linked library that would name them.
+# Dependencies: the runtime packages are named outright, as the loaded-at-run-time ones (the xcb and
+# Wayland platform plugins, the fonts) have no linked library that would name them.
 depends=$(field Depends)
 depends_names=" $(echo "$depends" | tr ',|' '\n\n' | sed -e 's/(.*)//' -e 's/:.*//' | xargs) "
 runtime_packages=(
-    libmpv2 libqt6core6 libqt6gui6 libqt6widgets6 libqt6opengl6 libqt6openglwidgets6 qt6-qpa-plugins
-    libxcb1 libxcb-keysyms1 fonts-noto-cjk fonts-arphic-ukai fonts-urw-base35 fonts-dejavu-core
+    libmpv2 libqt6core6 libqt6gui6 libqt6widgets6 libqt6opengl6 libqt6openglwidgets6 libqt6dbus6
+    qt6-qpa-plugins qt6-wayland libxcb1 libxcb-keysyms1 fonts-noto-cjk fonts-arphic-ukai fonts-urw-base35 fonts-dejavu-core
 )
 for package in "${runtime_packages[@]}"; do
     [[ $depends_names == *" $package "* ]] || fail "Depends does not name $package: $depends"

@@ -27,6 +27,10 @@ public:
     // Keys registered and not given back.
     std::set<HotKey> held;
     Handler handler;
+    RefusalHandler refusalHandler;
+    // What route() names; "portal" with `pending` acts as the desktop portal before its answer.
+    std::string routeName = "fake";
+    bool pending = false;
 
     void setHandler(Handler newHandler) override { handler = std::move(newHandler); }
     bool registerKey(HotKey key) override
@@ -42,7 +46,18 @@ public:
         calls.push_back({ Action::Unregister, key });
         held.erase(key);
     }
-    std::string route() const override { return "fake"; }
+    std::string route() const override { return routeName; }
+    void setRefusalHandler(RefusalHandler newHandler) override { refusalHandler = std::move(newHandler); }
+    bool answerPending() const override { return pending; }
+
+    // The desktop answers later, as the portal does: the refused keys keep working inside the program, so
+    // they stay held.
+    void answer(const std::vector<HotKey>& refused)
+    {
+        pending = false;
+        if (refusalHandler)
+            refusalHandler(refused);
+    }
 
     void markTaken(HotKey key) { taken.insert(key); }
     bool isHeld(HotKey key) const { return held.contains(key); }

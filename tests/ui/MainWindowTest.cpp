@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "FakeDialogs.h"
 #include "FakeSettingsStore.h"
+#include "capture/HotKeyFooter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -122,6 +123,23 @@ TEST_F(MainWindowTest, EveryControlStandsAtItsPlaceWithItsText)
     EXPECT_EQ(find<QLabel>("Label8")->text().toStdString(), "V 7.0  ");
     EXPECT_EQ(find("WP")->parentWidget(), find("Panel2"));
     EXPECT_EQ(find("EditButton")->parentWidget(), &form);
+}
+
+// The footer about the hot keys stays inside the window in its longest forms, in the window's fonts.
+TEST_F(MainWindowTest, EveryHotKeyFooterFitsTheWindowsBottomLine)
+{
+    EXPECT_EQ(find<QLabel>("Label3")->text().toStdString(), hotKeyFooter("application", {}, false))
+        << "the in-window route is in force offscreen";
+    const std::vector<HotKey> all(std::begin(kHotKeysInOrder), std::end(kHotKeysInOrder));
+    for (const char* route : { "X11", "portal", "application" }) {
+        for (const bool pending : { false, true }) {
+            const std::string footer = hotKeyFooter(route, all, pending);
+            form.setText(Control::Label3, footer);
+            const QRect label = find("Label3")->geometry();
+            EXPECT_LE(label.right(), find("Panel1")->width() - 1) << footer;
+            EXPECT_LE(label.bottom(), find("Panel1")->height() - 1) << footer;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, WindowHasItsTitleSizeAndNoMaximiseButton)

@@ -20,7 +20,9 @@ trap cleanup EXIT
 
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$work/runtime"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# An X session: the portal is not asked, and no bus of the user's is reached.
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 shown() { od -An -c | tr -s ' \n' ' '; }
 
