@@ -31,7 +31,7 @@ double cpuPercentOver(double seconds)
 
 void report(const char* state, double percent, double seconds, TForm1& form)
 {
-    std::printf("figure: process CPU, %s = %.2f %% of a core over %.0f s (goal <= 0.5 without video and "
+    std::printf("figure: process CPU, %s = %.3f %% of a core over %.0f s (goal <= 0.5 without video and "
                 "paused); Timer1 %s at the end\n",
         state, percent, seconds, form.timer1().isActive() ? "ticking" : "idle");
     std::fflush(stdout);
