@@ -20,12 +20,9 @@ using namespace vantor::bench;
 // User plus system CPU of the process in `seconds` of event loop, in percent of one core.
 double cpuPercentOver(double seconds)
 {
-    // One timer for the whole span: runEventLoopUntil's 1 ms check would itself cost what is measured.
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
     const double wallBefore = monotonicSeconds();
     const double cpuBefore = processCpuSeconds();
-    loop.exec();
+    runEventLoopFor(seconds);
     return (processCpuSeconds() - cpuBefore) / (monotonicSeconds() - wallBefore) * 100;
 }
 
