@@ -53,6 +53,8 @@ public:
                 return QApplication::notify(receiver, event);
             ++m_depth;
             const int type = event->type();
+            // The receiver may be gone afterwards (a single-shot timer deletes itself in its event).
+            const char* className = receiver->metaObject()->className();
             const double start = monotonicSeconds();
             const bool handled = QApplication::notify(receiver, event);
             const double ms = (monotonicSeconds() - start) * 1e3;
@@ -61,8 +63,7 @@ public:
             ++m_current.events;
             if (ms > m_current.longestEventMs) {
                 m_current.longestEventMs = ms;
-                m_current.longestEvent = std::string(receiver->metaObject()->className()) + ", event type "
-                    + std::to_string(type);
+                m_current.longestEvent = std::string(className) + ", event type " + std::to_string(type);
             }
             return handled;
         }
@@ -135,7 +136,7 @@ PhaseResult measurePhase(TickMeterApplication& application, double seconds)
     application.startRecording();
     const double cpuBefore = processCpuSeconds();
     const double wallBefore = monotonicSeconds();
-    runEventLoopUntil(seconds);
+    runEventLoopFor(seconds);
     PhaseResult result;
     result.seconds = monotonicSeconds() - wallBefore;
     result.cpuPercent = (processCpuSeconds() - cpuBefore) / result.seconds * 100;

@@ -40,6 +40,13 @@ void MainController::wireNotifications()
             m_ports.dialogs.reportError(error.what());
         }
     });
+    m_ports.player.setStateChangeHandler([this] { requestTicks(); });
+}
+
+void MainController::requestTicks()
+{
+    if (m_tickRequestHandler)
+        m_tickRequestHandler();
 }
 
 void MainController::readStyleOfDocument()
@@ -145,6 +152,9 @@ template <typename Handler> void MainController::action(Handler&& handler)
                     self.m_ports.view.plainCaretToEnd();
             }
             self.m_fileSet.flushSaves();
+            // Whatever the handler did to the player or the session (also when it failed half-way), a tick
+            // must see it.
+            self.requestTicks();
         }
     } depth(*this);
     handler();

@@ -16,6 +16,7 @@
 #include "style/FontOptionStack.h"
 #include "style/FontOptionView.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ public:
     void FormResize();
     void FormClose();
     void Timer1Timer();
+    // Asked after each tick: false when the window may stop Timer1 until it is asked for ticks again.
+    bool needsTick() { return m_clock.needsTick(); }
+    // `handler` asks the window for ticks again: called when a handler ends (after its saves) and when the
+    // player has news. A tick already running is left as it is.
+    void setTickRequestHandler(std::function<void()> handler) { m_tickRequestHandler = std::move(handler); }
     std::string CurrentTimeCode() { return m_clock.CurrentTimeCode(); }
 
     void OpenButtonClick();
@@ -91,6 +97,7 @@ private:
     void wireNotifications();
     void mirrorPlainChange(const TextDocument::Change& change);
     void showHotKeyFooter();
+    void requestTicks();
 
     MainPorts m_ports;
     CaptureSession m_session;
@@ -102,6 +109,7 @@ private:
     EditMode m_editMode;
     std::vector<HotKey> m_refusedHotKeys;
     std::vector<HotKey> m_registeredHotKeys;
+    std::function<void()> m_tickRequestHandler;
     int m_actionDepth = 0;
     // The plain view lags behind the plain document until the current action ends.
     bool m_plainViewStale = false;

@@ -182,8 +182,11 @@ void MpvPlayer::finishStart()
         return;
     joinStarter();
     m_startFinished = true;
-    if (!m_startedHandle)
+    if (!m_startedHandle) {
+        if (m_stateChangeHandler)
+            m_stateChangeHandler();
         return;
+    }
     m_mpv = std::exchange(m_startedHandle, nullptr);
     m_library->observeProperty(m_mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     m_library->observeProperty(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
@@ -212,6 +215,9 @@ void MpvPlayer::finishStart()
     } catch (const std::exception& error) {
         m_error = error.what();
     }
+    // The status changes with the start (and every call throws if it failed): the window must tick again.
+    if (m_stateChangeHandler)
+        m_stateChangeHandler();
 }
 
 void MpvPlayer::check(int result) const
@@ -423,12 +429,17 @@ void MpvPlayer::drainEvents()
     // again for the next call.
     if (!m_mpv || !m_wakeupPending.exchange(false, std::memory_order_acq_rel))
         return;
+    bool news = false;
     while (m_mpv) {
         const mpv_event* event = nextEvent();
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
+        news = true;
     }
+    // Once per drain, not per event: while playing this runs at every frame.
+    if (news && m_stateChangeHandler)
+        m_stateChangeHandler();
 }
 
 const mpv_event* MpvPlayer::nextEvent()

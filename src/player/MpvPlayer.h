@@ -60,6 +60,7 @@ public:
     void setCurrentPosition(double seconds) override;
     std::string currentPositionString() override;
     PlayState playState() override;
+    bool seekPending() override { return m_seekPending; }
     std::string status() override;
     void fitDisplay(int left, int top, int width, int height) override;
     void release() override;
@@ -68,9 +69,14 @@ public:
     {
         m_openFailureHandler = std::move(handler);
     }
+    void setStateChangeHandler(std::function<void()> handler) override
+    {
+        m_stateChangeHandler = std::move(handler);
+    }
 
-    // Handles every event mpv has queued. Called from the wakeup callback (queued to this thread) and at
-    // each tick of the main window's timer; returns at once when mpv has signalled nothing new.
+    // Handles every event mpv has queued, then tells the state change handler if there was any. Called from
+    // the wakeup callback (queued to this thread) and at each tick of the main window's timer; returns at
+    // once when mpv has signalled nothing new.
     void drainEvents();
 
     // True once the opened file is loaded and its duration known.
@@ -117,6 +123,7 @@ private:
     std::string m_path;
     std::string m_error;
     std::function<void(const std::string&)> m_openFailureHandler;
+    std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
     bool m_pause = true;
     bool m_fileLoaded = false;

@@ -123,7 +123,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     setBackgroundRole(QPalette::Button);
     resize(728, 504);
     buildControls();
-    // Timer1 runs from the window's creation to its close, with or without a video.
+    // Timer1 ticks every millisecond while the core says a tick can find something new (playing, opening,
+    // seeking); otherwise it rests until a handler ends or the player has news, so an idle window costs no
+    // CPU. The first tick comes once the window is attached to its behaviour.
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setTimerType(Qt::PreciseTimer);
     m_timer1.setInterval(1);
@@ -302,6 +304,7 @@ void TForm1::attach(MainController& controller)
         [this] { forward(&MainController::EditButtonClick); });
     connect(button(Control::ContinueButton), &QPushButton::clicked, this,
         [this] { forward(&MainController::ContinueButtonClick); });
+    controller.setTickRequestHandler([this] { requestTicks(); });
     auto* plain = static_cast<PlainTextView*>(plainView());
     connect(plain, &PlainTextView::mouseButtonChanged, this,
         [this] { forward(&MainController::UserRichEditMouseDown); });
@@ -562,6 +565,12 @@ void TForm1::guarded(const std::function<void()>& handler)
     }
 }
 
+void TForm1::requestTicks()
+{
+    if (!m_released && !m_timer1.isActive())
+        m_timer1.start();
+}
+
 void TForm1::onTimer()
 {
     if (!m_controller)
@@ -576,6 +585,15 @@ void TForm1::onTimer()
             m_dialogs.reportError(m_lastTickError);
         }
     }
+    // The tick that just ran showed the labels as they stay until a handler or the player changes
+    // something, and either asks for ticks again. A player that cannot even answer this fails every tick.
+    bool again = false;
+    try {
+        again = m_controller->needsTick();
+    } catch (const std::exception&) {
+    }
+    if (!again)
+        m_timer1.stop();
 }
 
 void TForm1::showEvent(QShowEvent* event)

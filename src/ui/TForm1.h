@@ -69,6 +69,8 @@ private:
     void buildControls();
     void guarded(const std::function<void()>& handler);
     void onTimer();
+    // Starts Timer1 unless it is running or the window has closed.
+    void requestTicks();
     void onPlainContentsChange(int position, int removed, int added);
     // The plain view's keys: true when the key is discarded before the view sees it.
     bool plainKeyEvent(QKeyEvent* event, bool keyUp);

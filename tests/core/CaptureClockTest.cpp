@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 namespace vantor {
 namespace {
 
@@ -130,6 +133,67 @@ TEST_F(CaptureClockTest, PendingResumeSeeksAndPlaysAtEveryReadUntilThePlayerPlay
     EXPECT_EQ(player.position, 70);
 }
 
+struct TickNeedCase {
+    const char* state;
+    bool mediaOpen;
+    bool playing;
+    PlayState stillState;
+    bool seeking;
+    bool resumePending;
+    bool needsTick;
+};
+
+class NeedsTickTest : public CaptureClockTest, public ::testing::WithParamInterface<TickNeedCase> { };
+
+// Asked after a tick: only a player that plays, opens or seeks, or a resume that waits, can make the next
+// tick show something else or loop.
+TEST_P(NeedsTickTest, AnotherTickIsNeededOnlyWhileSomethingCanChange)
+{
+    const auto& c = GetParam();
+    player.mediaOpen = c.mediaOpen;
+    player.playing = c.playing;
+    player.stillState = c.stillState;
+    player.seeking = c.seeking;
+    session.ResumePending = c.resumePending;
+    session.ResumeSeconds = 70;
+    if (c.resumePending)
+        player.playingState = PlayState::Transitioning; // the resume waits for a player that never plays
+    clock.Timer1Timer();
+    EXPECT_EQ(clock.needsTick(), c.needsTick) << c.state;
+}
+
+INSTANTIATE_TEST_SUITE_P(States, NeedsTickTest,
+    ::testing::Values(TickNeedCase { "no video", false, false, PlayState::Undefined, false, false, false },
+        TickNeedCase { "opening", true, false, PlayState::Transitioning, false, false, true },
+        TickNeedCase { "playing", true, true, PlayState::Paused, false, false, true },
+        TickNeedCase { "paused", true, false, PlayState::Paused, false, false, false },
+        TickNeedCase { "stopped", true, false, PlayState::Stopped, false, false, false },
+        TickNeedCase { "ended", true, false, PlayState::MediaEnded, false, false, false },
+        TickNeedCase { "seek pending while paused", true, false, PlayState::Paused, true, false, true },
+        TickNeedCase { "seek pending while stopped", true, false, PlayState::Stopped, true, false, true },
+        TickNeedCase { "resume pending", true, false, PlayState::Paused, false, true, true }),
+    [](const ::testing::TestParamInfo<TickNeedCase>& info) {
+        std::string name;
+        for (const char* c = info.param.state; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        return name;
+    });
+
+// The last tick before the timer rests shows what a further tick would: the labels stay right.
+TEST_F(CaptureClockTest, WhenNoTickIsNeededAFurtherTickChangesNoLabel)
+{
+    player.mediaOpen = true;
+    player.position = 83.456789;
+    player.statusText = "已暂停";
+    clock.Timer1Timer();
+    ASSERT_FALSE(clock.needsTick());
+    const auto shown = view.texts;
+    clock.Timer1Timer();
+    EXPECT_EQ(view.texts, shown);
+    EXPECT_EQ(view.texts[Control::Label1], "00:01:23,456");
+    EXPECT_EQ(view.texts[Control::Label2], "已暂停" + std::string(21, ' '));
+}
+
 TEST_F(CaptureClockTest, PlayerFailureStopsTheTickWhereItFailed)
 {
     player.mediaOpen = true;
@@ -138,6 +202,8 @@ TEST_F(CaptureClockTest, PlayerFailureStopsTheTickWhereItFailed)
     EXPECT_THROW(clock.Timer1Timer(), Error);
     EXPECT_EQ(view.texts[Control::Label1], "before");
     EXPECT_EQ(view.texts[Control::Label2], "已停止" + std::string(21, ' ')) << "the status was set before";
+    player.failOn = "playState";
+    EXPECT_THROW(clock.needsTick(), Error);
 }
 
 } // namespace

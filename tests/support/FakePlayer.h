@@ -19,6 +19,10 @@ public:
     bool playing = false;
     // The state reported while playing; a test sets another value to model a player that never plays.
     PlayState playingState = PlayState::Playing;
+    // The state reported while not playing.
+    PlayState stillState = PlayState::Paused;
+    // What seekPending() answers; the fake's own seeks arrive at once.
+    bool seeking = false;
     std::string url;
     std::string statusText = "已停止";
     std::string failOn;
@@ -75,7 +79,12 @@ public:
     PlayState playState() override
     {
         record("playState");
-        return playing ? playingState : PlayState::Paused;
+        return playing ? playingState : stillState;
+    }
+    bool seekPending() override
+    {
+        record("seekPending");
+        return seeking;
     }
     std::string status() override
     {
@@ -94,9 +103,15 @@ public:
     {
         openFailureHandler = std::move(handler);
     }
+    void setStateChangeHandler(std::function<void()> handler) override
+    {
+        stateChangeHandler = std::move(handler);
+    }
 
     // What the core gave setOpenFailureHandler; a test calls it as the player would.
     std::function<void(const std::string&)> openFailureHandler;
+    // What the core gave setStateChangeHandler; a test calls it as the player would.
+    std::function<void()> stateChangeHandler;
     int eventsProcessed = 0;
 
     std::vector<int> fitted;

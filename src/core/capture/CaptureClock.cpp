@@ -75,4 +75,21 @@ void CaptureClock::Timer1Timer()
     }
 }
 
+bool CaptureClock::needsTick()
+{
+    if (m_session.ResumePending || m_player.seekPending())
+        return true;
+    switch (m_player.playState()) {
+    case PlayState::Playing:
+    case PlayState::Transitioning:
+        return true;
+    case PlayState::Undefined:
+    case PlayState::Stopped:
+    case PlayState::Paused:
+    case PlayState::MediaEnded:
+        break;
+    }
+    return false;
+}
+
 } // namespace vantor

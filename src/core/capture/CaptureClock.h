@@ -19,6 +19,10 @@ public:
     std::string CurrentTimeCode();
     // One tick of Timer1. Player errors propagate: the tick stops where it failed.
     void Timer1Timer();
+    // True while a tick can still find something new: the player plays, opens a file or has a seek under
+    // way, or a resume waits. Asked after a tick; false means that tick showed the labels as they stay
+    // until the player or a handler changes something. Player errors propagate.
+    bool needsTick();
 
 private:
     CaptureSession& m_session;

@@ -35,6 +35,8 @@ public:
     virtual std::string currentPositionString() = 0;
     // PlayState::Playing exactly while playing.
     virtual PlayState playState() = 0;
+    // True from a change of the position until the player shows the new one: the position still moves.
+    virtual bool seekPending() = 0;
     // A short status text (UTF-8) for the status label; nothing depends on its wording.
     virtual std::string status() = 0;
     // Makes the picture cover the rectangle, in the video panel's coordinates.
@@ -49,6 +51,10 @@ public:
     // runs from the event loop, never inside a call of this port, and not for a failure a later open
     // has already replaced.
     virtual void setOpenFailureHandler(std::function<void(const std::string& reason)> handler) = 0;
+    // Called when the player has taken in news of its own (its state, its position, a file loaded or
+    // failed, a seek done), from the event loop or inside processEvents(). It may not call this port: it
+    // only tells that the reads above may now answer differently.
+    virtual void setStateChangeHandler(std::function<void()> handler) = 0;
 };
 
 } // namespace vantor
