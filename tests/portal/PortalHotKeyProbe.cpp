@@ -7,6 +7,7 @@
 // Commands on stdin, one a line: "register F9", "unregister F9", "drop" (destroy the service, keep
 // running), "quit". End of input quits as well.
 #include "HotKeyServiceFactory.h"
+#include "StdinCommands.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -99,23 +100,8 @@ int main(int argc, char* argv[])
     Probe probe(window);
     std::printf("ready\n");
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    std::string pending;
-    QObject::connect(&input, &QSocketNotifier::activated, &application, [&] {
-        char buffer[256];
-        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0) {
-            input.setEnabled(false);
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, static_cast<std::size_t>(count));
-        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            probe.command(pending.substr(0, end));
-            pending.erase(0, end + 1);
-        }
-    });
-    const int status = application.exec();
+    const int status
+        = vantor::test::runStdinCommands(application, [&](const std::string& line) { probe.command(line); });
     probe.drop();
     std::printf("bye\n");
     return status;

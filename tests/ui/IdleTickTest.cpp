@@ -1,6 +1,4 @@
-#include "Application.h"
-#include "FakeDialogs.h"
-#include "FakeSettingsStore.h"
+#include "WholeProgram.h"
 
 #include <QFile>
 #include <QLabel>
@@ -20,16 +18,9 @@ const std::string kPadding(21, ' ');
 // The real window on the real player (libmpv, null audio): Timer1 rests when nothing can change and comes
 // back when the player or a handler changes something, and the labels read as a further tick would make
 // them. The waits are deadlines for a slow machine, not measurements.
-class IdleTickTest : public ::testing::Test {
+class IdleTickTest : public ::testing::Test, protected test::WholeProgram {
 protected:
-    test::FakeDialogs dialogs;
-    test::FakeSettingsStore settings;
-    Application app {
-        { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true }
-    };
-    TForm1& form = app.window();
     QTimer& timer = app.window().timer1();
-    QTemporaryDir folder;
 
     void SetUp() override { app.show(); }
     void TearDown() override { form.close(); }

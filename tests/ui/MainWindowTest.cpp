@@ -1,6 +1,4 @@
-#include "Application.h"
-#include "FakeDialogs.h"
-#include "FakeSettingsStore.h"
+#include "WholeProgram.h"
 #include "capture/HotKeyFooter.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -25,16 +23,9 @@ namespace vantor {
 namespace {
 
 // The real window with the real player, files and codec; the dialogs answer as the test says.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected test::WholeProgram {
 protected:
-    test::FakeDialogs dialogs;
-    test::FakeSettingsStore settings;
-    Application app {
-        { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true }
-    };
-    TForm1& form = app.window();
     MainController& controller = app.controller();
-    QTemporaryDir folder;
 
     void SetUp() override { app.show(); }
     void TearDown() override { form.close(); }

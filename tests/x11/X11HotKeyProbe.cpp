@@ -11,6 +11,7 @@
 // --bare-grab F9     hold the key the way a careless program does, without lock combinations, and nothing
 //                    else; prints "bare-grab F9 ok|refused"
 #include "HotKeyServiceFactory.h"
+#include "StdinCommands.h"
 #include "X11HotKeyService.h"
 
 #include <QAbstractNativeEventFilter>
@@ -245,23 +246,8 @@ int main(int argc, char* argv[])
     }
     std::printf("ready\n");
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    std::string pending;
-    QObject::connect(&input, &QSocketNotifier::activated, &application, [&] {
-        char buffer[256];
-        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0) {
-            input.setEnabled(false);
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, static_cast<std::size_t>(count));
-        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            probe.command(pending.substr(0, end));
-            pending.erase(0, end + 1);
-        }
-    });
-    const int status = application.exec();
+    const int status
+        = vantor::test::runStdinCommands(application, [&](const std::string& line) { probe.command(line); });
     probe.drop();
     std::printf("bye\n");
     return status;
