@@ -269,7 +269,8 @@ void PortalHotKeyService::bindShortcuts()
     for (const HotKey key : kHotKeysInOrder) {
         if (!m_wanted.contains(key))
             continue;
-        // The trigger in the form of the XDG shortcuts specification: a bare key name.
+        // The preferred trigger is a bare key name ("F9"), the form the portal documents for keys without
+        // modifiers.
         shortcuts.append(
             { QString::fromLatin1(hotKeyName(key).data(), static_cast<qsizetype>(hotKeyName(key).size())),
                 { { QStringLiteral("description"), descriptionOf(key) },

@@ -488,14 +488,12 @@ void MpvPlayer::handleEvent(const mpv_event& event)
             sendSeek(target);
             m_timePos = target;
         }
-        emit fileLoaded(true);
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (end->reason == MPV_END_FILE_REASON_ERROR) {
             m_error = openFailureText(end->error, *m_library);
             m_fileLoaded = false;
-            emit fileLoaded(false);
             // Queued: this runs while events are drained, and the handler may open a message box.
             QMetaObject::invokeMethod(
                 this,

@@ -81,14 +81,8 @@ public:
 
     // True once the opened file is loaded and its duration known.
     bool isFileLoaded() const { return m_fileLoaded; }
-    // Why the opened file cannot be played, in the window's language; empty while nothing failed.
-    const std::string& openFailure() const { return m_error; }
     // Number of seeks sent to mpv since creation (measuring tools use it).
     std::uint64_t seeksIssued() const { return m_seeksIssued; }
-
-signals:
-    // The opened file is loaded (or failed to load: then with false).
-    void fileLoaded(bool ok);
 
 private:
     // On the worker thread: loads libmpv (`library`, empty for the default) and creates and initialises

@@ -353,11 +353,14 @@ TEST_P(UnplayableFileTest, GivesAStatusThatSaysSoAndTheNextOpenWorks)
     const std::string path = folder.filePath(QString::fromUtf8(unplayable.fileName)).toStdString();
     if (unplayable.content)
         std::ofstream(path, std::ios::binary) << *unplayable.content;
-    bool failed = false;
-    QObject::connect(m_player.get(), &MpvPlayer::fileLoaded, [&](bool ok) { failed = !ok; });
+    // The port's failure report, as the core hears it.
+    std::vector<std::string> reasons;
+    m_player->setOpenFailureHandler([&](const std::string& reason) { reasons.push_back(reason); });
     m_player->setUrl(path);
     m_player->stop();
-    ASSERT_TRUE(spinUntil(*m_player, 5s, [&] { return failed; })) << m_player->status();
+    ASSERT_TRUE(spinUntil(*m_player, 5s, [&] { return !reasons.empty(); })) << m_player->status();
+    EXPECT_EQ(reasons.size(), 1u);
+    EXPECT_EQ("无法播放：" + reasons.front(), unplayable.status);
     EXPECT_EQ(m_player->status(), unplayable.status);
     EXPECT_FALSE(m_player->isFileLoaded());
     EXPECT_EQ(m_player->playState(), PlayState::Undefined);
