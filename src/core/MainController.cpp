@@ -6,6 +6,12 @@
 
 namespace vantor {
 
+namespace {
+// The settings value that remembers a hidden overlay ("0"); the style readers know no such name.
+constexpr std::string_view kOverlaySetting = "vantorSubtitleOverlay";
+constexpr std::string_view kOverlayHiddenNote = "　字幕叠加已关闭（Ctrl+T 显示）";
+} // namespace
+
 MainController::MainController(MainPorts ports)
     : m_ports(ports)
     , m_fontOptionStack(ports.fontViews, ports.settings, m_documents, m_session, ports.codec)
@@ -16,6 +22,7 @@ MainController::MainController(MainPorts ports)
     , m_editMode(m_session, m_documents, m_fileSet, ports.view, ports.player, ports.codec,
           { [this](const std::string& text, bool custom) { return composeWithCurrentStyle(text, custom); },
               [this] { readStyleOfDocument(); } })
+    , m_overlay(m_documents, ports.player, ports.codec)
 {
     wireNotifications();
 }
@@ -30,7 +37,10 @@ void MainController::wireNotifications()
         [this](const TextDocument::Change& change) { mirrorPlainChange(change); });
     m_documents.PlainDocument.setChangeHandler([this] { m_fileSet.UserRichEditChange(); });
     m_fileSet.setPlainEditHandler([this] { m_editMode.ApplyPlainEditToFormatted(); });
-    m_documents.FormattedDocument.setChangeHandler([this] { m_fileSet.TempRichEditChange(); });
+    m_documents.FormattedDocument.setChangeHandler([this] {
+        m_fileSet.TempRichEditChange();
+        m_overlay.documentChanged();
+    });
     m_fileSet.setLoadedStyleHandler([this] { readStyleOfDocument(); });
     // The player tells of an unplayable file from the event loop: nothing may escape to it.
     m_ports.player.setOpenFailureHandler([this](const std::string& reason) {
@@ -152,6 +162,7 @@ template <typename Handler> void MainController::action(Handler&& handler)
                     self.m_ports.view.plainCaretToEnd();
             }
             self.m_fileSet.flushSaves();
+            self.refreshOverlay();
             // Whatever the handler did to the player or the session (also when it failed half-way), a tick
             // must see it.
             self.requestTicks();
@@ -189,8 +200,54 @@ void MainController::hotKeysAnswered(const std::vector<HotKey>& refused)
 
 void MainController::showHotKeyFooter()
 {
-    m_ports.view.setText(Control::Label3,
-        hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending()));
+    std::string footer
+        = hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending());
+    if (!m_overlay.visible())
+        footer += std::string(kOverlayHiddenNote);
+    m_ports.view.setText(Control::Label3, footer);
+}
+
+std::optional<std::string> MainController::previewText()
+{
+    MainView& view = m_ports.view;
+    if (m_session.EditMode || view.isEnabled(Control::StartTimeButton)
+        || view.isEnabled(Control::EndTimeButton) || !m_fileSet.canCapture())
+        return std::nullopt;
+    const std::string typed = view.text(Control::InputEdit);
+    if (typed.empty())
+        return std::nullopt;
+    try {
+        const std::string styled = composeWithCurrentStyle(
+            m_ports.codec.encode(typed, m_documents.codePage), m_session.CustomStyle);
+        return m_ports.codec.decode(styled, m_documents.codePage);
+    } catch (const std::exception&) {
+        // A character the file cannot hold: Enter will refuse it and say so; until then it shows as typed.
+        return typed;
+    }
+}
+
+void MainController::refreshOverlay() noexcept
+{
+    try {
+        m_overlay.setPreview(previewText());
+        m_overlay.show([this] { return m_ports.player.currentPosition(); });
+    } catch (const std::exception&) {
+        // A player that failed says so in the status label at the next tick.
+    }
+}
+
+void MainController::InputEditChange()
+{
+    action([] {});
+}
+
+void MainController::toggleOverlay()
+{
+    action([&] {
+        m_overlay.setVisible(!m_overlay.visible());
+        showHotKeyFooter();
+        m_ports.settings.writeValue(std::string(kOverlaySetting), m_overlay.visible() ? "1" : "0");
+    });
 }
 
 void MainController::FormShow()
@@ -204,6 +261,13 @@ void MainController::FormShow()
     m_ports.view.setEnabled(Control::StartTimeButton, false);
     m_ports.view.setEnabled(Control::EndTimeButton, false);
     action([&] {
+        // Shown unless the user has hidden it; a store that cannot be read leaves it shown.
+        try {
+            m_overlay.setVisible(m_ports.settings.readValue(std::string(kOverlaySetting)) != "0");
+        } catch (const std::exception&) {
+            m_overlay.setVisible(true);
+        }
+        showHotKeyFooter();
         try {
             m_fontOptionStack.styleStartUp();
         } catch (...) {
@@ -234,6 +298,7 @@ void MainController::Timer1Timer()
 {
     m_ports.player.processEvents();
     m_clock.Timer1Timer();
+    m_overlay.show([this] { return m_ports.player.currentPosition(); });
 }
 
 void MainController::OpenButtonClick()

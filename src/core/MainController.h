@@ -6,6 +6,7 @@
 #include "documents/SubtitleFileSet.h"
 #include "model/CaptureSession.h"
 #include "model/SubtitleDocuments.h"
+#include "overlay/SubtitleOverlay.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/HotKeyService.h"
@@ -17,6 +18,7 @@
 #include "style/FontOptionView.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,7 @@ public:
     SubtitleDocuments& documents() { return m_documents; }
     SubtitleFileSet& fileSet() { return m_fileSet; }
     FontOptionStack& fontOptionStack() { return m_fontOptionStack; }
+    SubtitleOverlay& overlay() { return m_overlay; }
 
     void FormCreate();
     void FormShow();
@@ -68,6 +71,10 @@ public:
     void StartTimeButtonClick();
     void EndTimeButtonClick();
     void InputEditKeyDown(int key);
+    // The user changed the text of InputEdit: the preview on the picture follows it.
+    void InputEditChange();
+    // Shows or hides the subtitles on the picture, and remembers the choice for the user.
+    void toggleOverlay();
     void EditButtonClick();
     void ContinueButtonClick();
     void HotKeyPressed(HotKey key);
@@ -97,6 +104,11 @@ private:
     void wireNotifications();
     void mirrorPlainChange(const TextDocument::Change& change);
     void showHotKeyFooter();
+    // The line being typed as the entry Enter would make of it (UTF-8), while a segment loops for it.
+    std::optional<std::string> previewText();
+    // Brings the overlay up to date with the documents, the preview and the position. Never throws: what
+    // fails here also fails, and is reported, where the user acted.
+    void refreshOverlay() noexcept;
     void requestTicks();
 
     MainPorts m_ports;
@@ -107,6 +119,7 @@ private:
     SubtitleFileSet m_fileSet;
     CaptureCycle m_cycle;
     EditMode m_editMode;
+    SubtitleOverlay m_overlay;
     std::vector<HotKey> m_refusedHotKeys;
     std::vector<HotKey> m_registeredHotKeys;
     std::function<void()> m_tickRequestHandler;

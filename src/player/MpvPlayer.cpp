@@ -12,6 +12,7 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,11 @@ namespace vantor {
 
 namespace {
 
-enum ObservedProperty : std::uint64_t { TimePos = 1, Pause, EofReached };
+enum ObservedProperty : std::uint64_t { TimePos = 1, Pause, EofReached, OsdDimensions };
+
+// The script resolution of the overlay's coordinates.
+constexpr int kScriptWidth = 384;
+constexpr int kScriptHeight = 288;
 
 // Replies to seeks and pause writes carry ids from this base upwards, so they never collide with the
 // property ids.
@@ -153,6 +158,10 @@ void MpvPlayer::startMpv(const Options& options, const std::string& library)
             { "input-default-bindings", "no" },
             { "input-vo-keyboard", "no" },
             { "audio-fallback-to-null", "yes" },
+            // The subtitles on the picture are the program's own overlay, drawn from the documents as they
+            // are edited. mpv would load NAME.srt once at the open (and wait forever on a pipe of that
+            // name).
+            { "sub-auto", "no" },
             { "sub-codepage", "gb18030" },
         };
         for (const auto& [name, value] : settings)
@@ -191,6 +200,7 @@ void MpvPlayer::finishStart()
     m_library->observeProperty(m_mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     m_library->observeProperty(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
     m_library->observeProperty(m_mpv, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    m_library->observeProperty(m_mpv, OsdDimensions, "osd-dimensions", MPV_FORMAT_NODE);
     // Called on an mpv thread: only note the wakeup and queue the draining to the GUI thread, once until
     // that draining has begun.
     m_library->setWakeupCallback(
@@ -212,6 +222,8 @@ void MpvPlayer::finishStart()
             loadFile();
         if (!m_pause)
             setPauseFlag(false);
+        if (!m_overlay.empty())
+            sendOverlay();
     } catch (const std::exception& error) {
         m_error = error.what();
     }
@@ -404,6 +416,60 @@ void MpvPlayer::fitDisplay(int left, int top, int width, int height)
         m_surfaceWidget->setGeometry(left, top, width, height);
 }
 
+void MpvPlayer::setOverlay(const std::vector<OverlayEvent>& events)
+{
+    ensureOpen();
+    const bool wasEmpty = m_overlay.empty();
+    m_overlay = events;
+    // Before mpv has started the events are only kept; finishStart() sends them.
+    if (m_mpv && !(wasEmpty && events.empty()))
+        sendOverlay();
+}
+
+void MpvPlayer::sendOverlay()
+{
+    if (m_overlay.empty()) {
+        const char* command[] = { "osd-overlay", "1", "none", "", nullptr };
+        check(m_library->commandAsync(m_mpv, 0, command));
+        return;
+    }
+    // The script's 384 × 288 units span the picture; the output around it (black bars) extends the script
+    // in the same units, so that text keeps its place and size on the picture whatever the window's shape.
+    double scaleX = 1;
+    double scaleY = 1;
+    double offsetX = 0;
+    double offsetY = 0;
+    int resX = kScriptWidth;
+    int resY = kScriptHeight;
+    const double pictureWidth = m_output.width - m_output.left - m_output.right;
+    const double pictureHeight = m_output.height - m_output.top - m_output.bottom;
+    if (pictureWidth > 0 && pictureHeight > 0) {
+        scaleX = pictureWidth / kScriptWidth;
+        scaleY = pictureHeight / kScriptHeight;
+        resX = std::max(1, static_cast<int>(std::lround(m_output.width / scaleX)));
+        resY = std::max(1, static_cast<int>(std::lround(m_output.height / scaleY)));
+        // The rounding of the resolution moves the units a little; the offsets follow the rounded ones.
+        offsetX = m_output.left / (m_output.width / resX);
+        offsetY = m_output.top / (m_output.height / resY);
+        scaleX = (m_output.width / resX) / scaleX;
+        scaleY = (m_output.height / resY) / scaleY;
+    }
+    std::string data;
+    for (const OverlayEvent& event : m_overlay) {
+        char place[96];
+        std::snprintf(place, sizeof place, "{\\an%d\\pos(%.2f,%.2f)}", std::clamp(event.alignment, 1, 9),
+            offsetX + event.x / scaleX, offsetY + event.y / scaleY);
+        data += place;
+        data += event.text;
+        data += '\n';
+    }
+    const std::string width = std::to_string(resX);
+    const std::string height = std::to_string(resY);
+    const char* command[] = { "osd-overlay", "1", "ass-events", data.c_str(), width.c_str(), height.c_str(),
+        "0", "no", "no", nullptr };
+    check(m_library->commandAsync(m_mpv, 0, command));
+}
+
 void MpvPlayer::release()
 {
     if (m_released)
@@ -473,6 +539,40 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         case EofReached:
             m_eofReached = present && *static_cast<const int*>(property->data) != 0;
             break;
+        case OsdDimensions: {
+            OutputGeometry output;
+            if (present) {
+                const auto* map = static_cast<const mpv_node*>(property->data);
+                if (map->format == MPV_FORMAT_NODE_MAP) {
+                    for (int i = 0; i < map->u.list->num; ++i) {
+                        const mpv_node& value = map->u.list->values[i];
+                        const double number = value.format == MPV_FORMAT_INT64
+                            ? static_cast<double>(value.u.int64)
+                            : value.format == MPV_FORMAT_DOUBLE ? value.u.double_
+                                                                : 0;
+                        const std::string key = map->u.list->keys[i];
+                        if (key == "w")
+                            output.width = number;
+                        else if (key == "h")
+                            output.height = number;
+                        else if (key == "ml")
+                            output.left = number;
+                        else if (key == "mr")
+                            output.right = number;
+                        else if (key == "mt")
+                            output.top = number;
+                        else if (key == "mb")
+                            output.bottom = number;
+                    }
+                }
+            }
+            if (output != m_output) {
+                m_output = output;
+                if (!m_overlay.empty())
+                    sendOverlay();
+            }
+            break;
+        }
         default:
             break;
         }

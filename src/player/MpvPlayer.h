@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_event;
@@ -63,6 +64,7 @@ public:
     bool seekPending() override { return m_seekPending; }
     std::string status() override;
     void fitDisplay(int left, int top, int width, int height) override;
+    void setOverlay(const std::vector<OverlayEvent>& events) override;
     void release() override;
     void processEvents() override { drainEvents(); }
     void setOpenFailureHandler(std::function<void(const std::string& reason)> handler) override
@@ -99,6 +101,8 @@ private:
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
     void ensureOpen() const;
+    // Sends the overlay to mpv, mapped from the script over the video onto the whole video output.
+    void sendOverlay();
 
     // Written by the worker thread, read on the GUI thread after joining it.
     std::thread m_starter;
@@ -133,6 +137,12 @@ private:
     std::uint64_t m_latestPauseWriteId = 0;
     std::uint64_t m_replyCounter = 0;
     std::optional<double> m_deferredSeek;
+    std::vector<OverlayEvent> m_overlay;
+    // The video output's size and the margins around the picture in it (mpv's osd-dimensions).
+    struct OutputGeometry {
+        double width = 0, height = 0, left = 0, right = 0, top = 0, bottom = 0;
+        bool operator==(const OutputGeometry&) const = default;
+    } m_output;
     // Set by libmpv's wakeup callback (on an mpv thread), cleared by drainEvents on the GUI thread.
     std::atomic<bool> m_wakeupPending { true };
     // Set on the GUI thread around nextEvent()'s own mpv_wakeup, whose callback runs on that thread.

@@ -1,20 +1,24 @@
 #include "Fonts.h"
 
+#include "style/FontSubstitutions.h"
+
 namespace vantor {
+
+namespace {
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitutions(QStringLiteral("黑体"), QStringList { QStringLiteral("Noto Sans CJK SC") });
-    QFont::insertSubstitutions(QStringLiteral("SimHei"), QStringList { QStringLiteral("Noto Sans CJK SC") });
-    QFont::insertSubstitutions(QStringLiteral("宋体"), QStringList { QStringLiteral("Noto Serif CJK SC") });
-    QFont::insertSubstitutions(QStringLiteral("SimSun"), QStringList { QStringLiteral("Noto Serif CJK SC") });
-    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"),
-        QStringList { QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC") });
-    QFont::insertSubstitutions(QStringLiteral("KaiTi"), QStringList { QStringLiteral("AR PL UKai CN") });
-    QFont::insertSubstitutions(QStringLiteral("Monotype Corsiva"), QStringList { QStringLiteral("Z003") });
-    QFont::insertSubstitutions(
-        QStringLiteral("MS Sans Serif"), QStringList { QStringLiteral("DejaVu Sans") });
-    QFont::insertSubstitutions(QStringLiteral("MS Serif"), QStringList { QStringLiteral("DejaVu Serif") });
+    for (const FontSubstitution& entry : kFontSubstitutions) {
+        QStringList families { fromView(entry.first) };
+        if (!entry.second.empty())
+            families << fromView(entry.second);
+        QFont::insertSubstitutions(fromView(entry.family), families);
+    }
 }
 
 QFont designFont(const QString& family, int pixels, bool bold, bool italic)

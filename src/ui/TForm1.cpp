@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -309,6 +310,13 @@ void TForm1::attach(MainController& controller)
     connect(plain, &PlainTextView::mouseButtonChanged, this,
         [this] { forward(&MainController::UserRichEditMouseDown); });
     connect(plain->document(), &QTextDocument::contentsChange, this, &TForm1::onPlainContentsChange);
+    // Only the user's edits: the window's own setText() of the field emits no textEdited.
+    connect(qobject_cast<QLineEdit*>(m_controls.at(Control::InputEdit)), &QLineEdit::textEdited, this,
+        [this] { forward(&MainController::InputEditChange); });
+    // Ctrl+T shows or hides the subtitles on the picture; no field of the window takes it.
+    auto* overlayKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    overlayKey->setObjectName(QStringLiteral("OverlayShortcut"));
+    connect(overlayKey, &QShortcut::activated, this, [this] { forward(&MainController::toggleOverlay); });
 }
 
 QWidget* TForm1::videoPanel() const

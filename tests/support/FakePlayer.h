@@ -96,6 +96,12 @@ public:
         record("fitDisplay");
         fitted = { left, top, width, height };
     }
+    // Not recorded among the calls: the end of every action may make it.
+    void setOverlay(const std::vector<OverlayEvent>& events) override
+    {
+        overlay = events;
+        ++overlayUpdates;
+    }
     void release() override { record("release"); }
     // Not recorded among the calls: every tick makes it.
     void processEvents() override { ++eventsProcessed; }
@@ -115,6 +121,9 @@ public:
     int eventsProcessed = 0;
 
     std::vector<int> fitted;
+    // What is drawn over the picture, and how often it was replaced.
+    std::vector<OverlayEvent> overlay;
+    int overlayUpdates = 0;
 
     int count(const std::string& call) const
     {

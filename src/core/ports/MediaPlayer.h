@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -13,6 +14,19 @@ enum class PlayState : int {
     Playing = 3,
     MediaEnded = 8,
     Transitioning = 9, // opening a file
+};
+
+// One subtitle drawn over the picture. Coordinates are those of a 384 × 288 script laid over the video,
+// the resolution SRT renderers give override tags; the player maps them onto the picture as it is shown.
+struct OverlayEvent {
+    // ASS event text: override blocks and text, without a position or an alignment of its own.
+    std::string text;
+    // Numpad alignment (1–9) of the text around (x, y).
+    int alignment = 2;
+    double x = 192;
+    double y = 278;
+
+    bool operator==(const OverlayEvent&) const = default;
 };
 
 // The embedded media player as the program uses it. Every operation raises vantor::Error with the
@@ -41,6 +55,9 @@ public:
     virtual std::string status() = 0;
     // Makes the picture cover the rectangle, in the video panel's coordinates.
     virtual void fitDisplay(int left, int top, int width, int height) = 0;
+    // Draws `events` over the picture from now on, in place of what was drawn; none clears it. They stay
+    // across opens and resizes until the next call.
+    virtual void setOverlay(const std::vector<OverlayEvent>& events) = 0;
     // Stops and frees the player; no other call follows.
     virtual void release() = 0;
 
