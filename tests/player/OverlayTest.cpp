@@ -1,3 +1,4 @@
+#include "Ink.h"
 #include "PlayerFixture.h"
 
 #include "overlay/AssText.h"
@@ -8,23 +9,6 @@
 
 namespace vantor::test {
 namespace {
-
-// The bounding box of the surface's pixels that `match` picks, on the all-black clip.
-struct InkBox {
-    int count = 0;
-    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
-    double centreX() const { return (left + right) / 2.0; }
-};
-
-bool white(QRgb pixel)
-{
-    return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) > 200;
-}
-
-bool red(QRgb pixel)
-{
-    return qRed(pixel) > 180 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
-}
 
 class OverlayTest : public PlayerTest {
 protected:
@@ -50,31 +34,15 @@ protected:
         return box;
     }
 
-    InkBox ink(const std::function<bool(QRgb)>& match)
-    {
-        const QImage picture = m_surface->grab().toImage();
-        InkBox box;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                if (!match(picture.pixel(x, y)))
-                    continue;
-                ++box.count;
-                box.left = std::min(box.left, x);
-                box.right = std::max(box.right, x);
-                box.top = std::min(box.top, y);
-                box.bottom = std::max(box.bottom, y);
-            }
-        }
-        return box;
-    }
+    InkBox ink(const std::function<bool(QRgb)>& match) { return inkOf(m_surface->grab().toImage(), match); }
 };
 
 TEST_F(OverlayTest, DefaultStyleTextStandsBottomMiddleAndGoesWhenCleared)
 {
     showBlackClip(320, 240);
-    EXPECT_EQ(ink(white).count, 0) << "the clip is black";
+    EXPECT_EQ(ink(whiteInk).count, 0) << "the clip is black";
     m_player->setOverlay({ overlayEventOfSrtText("<b>HHHH</b>") });
-    const InkBox box = inkWhen(white, [](const InkBox& b) { return b.count > 30; });
+    const InkBox box = inkWhen(whiteInk, [](const InkBox& b) { return b.count > 30; });
     ASSERT_GT(box.count, 30);
     // Bottom middle, 10 of 288 script units above the picture's bottom: y 231.7 of 240.
     EXPECT_NEAR(box.centreX(), 160, 6);
@@ -82,7 +50,7 @@ TEST_F(OverlayTest, DefaultStyleTextStandsBottomMiddleAndGoesWhenCleared)
     EXPECT_GT(box.top, 180);
 
     m_player->setOverlay({});
-    EXPECT_EQ(inkWhen(white, [](const InkBox& b) { return b.count == 0; }).count, 0);
+    EXPECT_EQ(inkWhen(whiteInk, [](const InkBox& b) { return b.count == 0; }).count, 0);
 }
 
 // The custom style's \pos and colour land where SRT renderers put them: a 384 × 288 script over the picture,
@@ -91,9 +59,9 @@ TEST_F(OverlayTest, CustomPositionAndColourFollowThePictureNotTheSurface)
 {
     showBlackClip(320, 320);
     m_player->setOverlay({ overlayEventOfSrtText("<font color=#FF0000>{\\fnArial\\fs18\\pos(96,144)\\}HH") });
-    const InkBox box = inkWhen(red, [](const InkBox& b) { return b.count > 20; });
+    const InkBox box = inkWhen(redInk, [](const InkBox& b) { return b.count > 20; });
     ASSERT_GT(box.count, 20);
-    EXPECT_EQ(ink(white).count, 0) << "the text is red, not white";
+    EXPECT_EQ(ink(whiteInk).count, 0) << "the text is red, not white";
     // (96, 144) of the script is (80, 120) of the 320 × 240 picture, which starts 40 px down: (80, 160). The
     // text's bottom middle stands there.
     EXPECT_NEAR(box.centreX(), 80, 6);
@@ -104,7 +72,7 @@ TEST_F(OverlayTest, EventsSetBeforeTheFileOpensAreDrawnOnceItShows)
 {
     m_player->setOverlay({ overlayEventOfSrtText("HHHH") });
     showBlackClip(320, 240);
-    EXPECT_GT(inkWhen(white, [](const InkBox& b) { return b.count > 30; }).count, 30);
+    EXPECT_GT(inkWhen(whiteInk, [](const InkBox& b) { return b.count > 30; }).count, 30);
 }
 
 } // namespace
