@@ -126,6 +126,12 @@ TEST(LanguageLayout, EveryEnglishCaptionAndHelpLineFitsWhereTheChineseOneDoes)
         TFontOptionForm fontForm(dialogs);
         fontForm.show();
         fontDialogs[english] = captionsOf(fontForm);
+        // VANTOR_SCREENSHOTS names a folder for pictures of both windows in both languages, to look at.
+        if (const QString shots = qEnvironmentVariable("VANTOR_SCREENSHOTS"); !shots.isEmpty()) {
+            const QString language = english ? QStringLiteral("en") : QStringLiteral("zh");
+            form.grab().save(shots + QStringLiteral("/main-") + language + QStringLiteral(".png"));
+            fontForm.grab().save(shots + QStringLiteral("/font-") + language + QStringLiteral(".png"));
+        }
         fontDialogWidth = fontForm.width();
         form.close();
     }
