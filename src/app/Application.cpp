@@ -34,6 +34,7 @@ void Application::prepareProcess()
 
 Application::Application(ApplicationOptions options)
     : m_options(std::move(options))
+    , m_language(m_options.language)
     , m_player(m_options.player)
     , m_ownDialogs(ownDialogsUnless(m_options.dialogs))
     , m_dialogs(m_options.dialogs ? *m_options.dialogs : *m_ownDialogs)
@@ -57,6 +58,7 @@ Application::Application(ApplicationOptions options)
     m_controller = std::make_unique<MainController>(
         MainPorts { m_form, m_player, m_dialogs, m_files, m_codec, *m_hotKeys, *settings, m_fontViews });
     m_form.attach(*m_controller);
+    m_controller->fileSet().setNewFileCodePage(newFileCodePage(*settings));
     m_controller->FormCreate();
     step("ready");
 }
@@ -68,6 +70,23 @@ Application::~Application()
     if (m_form.QWidget::isVisible())
         m_form.close();
     m_player.release();
+}
+
+CodePage Application::newFileCodePage(SettingsStore& settings) const
+{
+    std::string choice = m_options.newFileEncoding;
+    if (choice.empty()) {
+        try {
+            choice = settings.readValue(std::string(kNewFileEncodingSetting));
+        } catch (const std::exception&) {
+            // An unreadable settings file leaves the choice to the language.
+        }
+    }
+    if (choice == "utf-8" || choice == "UTF-8" || choice == "utf8")
+        return CodePage::Utf8;
+    if (choice == "gbk" || choice == "GBK")
+        return CodePage::Gbk;
+    return m_language.language() == "en" ? CodePage::Utf8 : CodePage::Gbk;
 }
 
 void Application::show()

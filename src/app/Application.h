@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Language.h"
 #include "MainController.h"
 #include "MpvPlayer.h"
 #include "PosixFileSystem.h"
@@ -28,6 +29,12 @@ struct ApplicationOptions {
     std::string settingsFolder;
     // The in-window shortcuts instead of the desktop's global keys.
     bool inWindowKeys = false;
+    // The interface's language, "zh" or "en" (main() takes it from the environment or --lang).
+    std::string language = "zh";
+    // The encoding of new subtitle files, "gbk" or "utf-8"; empty: the settings value
+    // "vantorNewFileEncoding" where it names one, else UTF-8 with the English interface and GBK otherwise.
+    // Files that exist keep the encoding they were read in.
+    std::string newFileEncoding;
     // Told the name of each step of the build as it is done ("player", "window", "ready"), for start-up
     // measurements.
     std::function<void(std::string_view step)> onStep;
@@ -59,10 +66,16 @@ public:
     // Keys the desktop did not grant at FormCreate.
     const std::vector<HotKey>& refusedHotKeys() const { return m_controller->refusedHotKeys(); }
 
+    // The settings value that chooses the encoding of new subtitle files: "gbk" or "utf-8".
+    static constexpr std::string_view kNewFileEncodingSetting = "vantorNewFileEncoding";
+
 private:
     void step(std::string_view name) const;
+    CodePage newFileCodePage(SettingsStore& settings) const;
 
     ApplicationOptions m_options;
+    // Before anything that shows a text is built.
+    InterfaceLanguage m_language;
     MpvPlayer m_player;
     std::unique_ptr<QtDialogs> m_ownDialogs;
     Dialogs& m_dialogs;

@@ -1,6 +1,7 @@
 #include "MainController.h"
 
 #include "capture/HotKeyFooter.h"
+#include "model/Translate.h"
 
 #include <algorithm>
 
@@ -9,7 +10,6 @@ namespace vantor {
 namespace {
 // The settings value that remembers a hidden overlay ("0"); the style readers know no such name.
 constexpr std::string_view kOverlaySetting = "vantorSubtitleOverlay";
-constexpr std::string_view kOverlayHiddenNote = "　字幕叠加已关闭（Ctrl+T 显示）";
 } // namespace
 
 MainController::MainController(MainPorts ports)
@@ -203,7 +203,7 @@ void MainController::showHotKeyFooter()
     std::string footer
         = hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending());
     if (!m_overlay.visible())
-        footer += std::string(kOverlayHiddenNote);
+        footer += translate("MainController", "　字幕叠加已关闭（Ctrl+T 显示）");
     m_ports.view.setText(Control::Label3, footer);
 }
 

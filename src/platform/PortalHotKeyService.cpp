@@ -1,5 +1,6 @@
 #include "PortalHotKeyService.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
@@ -24,13 +25,13 @@ QString descriptionOf(HotKey key)
 {
     switch (key) {
     case HotKey::F9:
-        return QStringLiteral("标记本句起始时间并播放");
+        return QCoreApplication::translate("PortalHotKeyService", "标记本句起始时间并播放");
     case HotKey::F10:
-        return QStringLiteral("标记本句终止时间并循环播放本句");
+        return QCoreApplication::translate("PortalHotKeyService", "标记本句终止时间并循环播放本句");
     case HotKey::F7:
-        return QStringLiteral("修改已做好的字幕");
+        return QCoreApplication::translate("PortalHotKeyService", "修改已做好的字幕");
     case HotKey::F8:
-        return QStringLiteral("继续制作字幕");
+        return QCoreApplication::translate("PortalHotKeyService", "继续制作字幕");
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "MpvVideoSurface.h"
 #include "model/VantorError.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QOffscreenSurface>
@@ -82,11 +83,11 @@ std::string openFailureText(int error, const MpvLibrary& library)
 {
     switch (error) {
     case MPV_ERROR_LOADING_FAILED:
-        return "文件无法打开";
+        return QCoreApplication::translate("MpvPlayer", "文件无法打开").toStdString();
     case MPV_ERROR_UNKNOWN_FORMAT:
-        return "无法识别的文件格式";
+        return QCoreApplication::translate("MpvPlayer", "无法识别的文件格式").toStdString();
     case MPV_ERROR_NOTHING_TO_PLAY:
-        return "文件中没有可播放的视频或音频";
+        return QCoreApplication::translate("MpvPlayer", "文件中没有可播放的视频或音频").toStdString();
     default:
         return library.errorString(error);
     }
@@ -391,22 +392,23 @@ std::string MpvPlayer::status()
 {
     ensureOpen();
     if (!m_error.empty())
-        return "无法播放：" + m_error;
+        return QCoreApplication::translate("MpvPlayer", "无法播放：").toStdString() + m_error;
     if (m_surface && m_surfaceWidget && !m_surface->renderError().empty())
-        return "无法显示视频：" + m_surface->renderError();
+        return QCoreApplication::translate("MpvPlayer", "无法显示视频：").toStdString()
+            + m_surface->renderError();
     if (m_path.empty())
-        return "就绪";
+        return QCoreApplication::translate("MpvPlayer", "就绪").toStdString();
     if (!m_fileLoaded)
-        return "正在打开…";
+        return QCoreApplication::translate("MpvPlayer", "正在打开…").toStdString();
     switch (playState()) {
     case PlayState::Stopped:
-        return "已停止";
+        return QCoreApplication::translate("MpvPlayer", "已停止").toStdString();
     case PlayState::MediaEnded:
-        return "播放完毕";
+        return QCoreApplication::translate("MpvPlayer", "播放完毕").toStdString();
     case PlayState::Playing:
-        return "正在播放";
+        return QCoreApplication::translate("MpvPlayer", "正在播放").toStdString();
     default:
-        return "已暂停";
+        return QCoreApplication::translate("MpvPlayer", "已暂停").toStdString();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "QtDialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -18,10 +19,18 @@ std::optional<std::string> QtDialogs::chooseOpenFile()
     return path.toStdString();
 }
 
+namespace {
+// The title of every message box: the program's name (kApplicationTitle) in the interface's language.
+QString applicationTitle()
+{
+    return QCoreApplication::translate("QtDialogs", "SRT外挂字幕制作");
+}
+} // namespace
+
 bool QtDialogs::askYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Information, QString::fromUtf8(kApplicationTitle),
-        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(QMessageBox::Information, applicationTitle(), QString::fromStdString(text),
+        QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setObjectName(QStringLiteral("QuestionBox"));
     return box.exec() == QMessageBox::Yes;
 }
@@ -31,8 +40,8 @@ void QtDialogs::reportError(const std::string& text)
     if (m_errorShowing)
         return;
     m_errorShowing = true;
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
-        QMessageBox::Ok, m_parent);
+    QMessageBox box(
+        QMessageBox::Critical, applicationTitle(), QString::fromStdString(text), QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.exec();
     m_errorShowing = false;

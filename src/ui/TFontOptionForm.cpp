@@ -78,7 +78,7 @@ TFontOptionForm::TFontOptionForm(Dialogs& dialogs, QWidget* parent)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FontOptionForm"));
-    setWindowTitle(QStringLiteral("字体设置"));
+    setWindowTitle(tr("字体设置"));
     setFont(designFont(kSansSerif, 11));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
@@ -89,12 +89,12 @@ TFontOptionForm::TFontOptionForm(Dialogs& dialogs, QWidget* parent)
 
 void TFontOptionForm::buildControls()
 {
-    m_checkBoxDefault = new QCheckBox(QStringLiteral("缺省"), this);
+    m_checkBoxDefault = new QCheckBox(tr("缺省"), this);
     m_checkBoxDefault->setObjectName(QStringLiteral("CheckBoxDefault"));
     m_checkBoxDefault->setGeometry(136, 16, 51, 17);
     m_checkBoxDefault->setChecked(true);
 
-    auto* saveButton = new QPushButton(QStringLiteral("保存[&S]"), this);
+    auto* saveButton = new QPushButton(tr("保存[&S]"), this);
     saveButton->setObjectName(QStringLiteral("SaveButton"));
     saveButton->setGeometry(145, 227, 75, 25);
     // No default button: Enter presses the save button only while it has the focus (see eventFilter).
@@ -104,17 +104,17 @@ void TFontOptionForm::buildControls()
     auto* panel2 = makePanel(this, "Panel2", QRect(40, 32, 297, 193));
     panel2->setFrameStyle(QFrame::NoFrame);
 
-    makeLabel(panel2, QStringLiteral("字体颜色："), QRect(49, 26, 60, 13));
-    makeLabel(panel2, QStringLiteral("字体名称："), QRect(49, 66, 60, 13));
-    makeLabel(panel2, QStringLiteral("字体大小："), QRect(49, 108, 60, 13));
-    makeLabel(panel2, QStringLiteral("字幕位置："), QRect(49, 149, 60, 13));
+    makeLabel(panel2, tr("字体颜色："), QRect(49, 26, 60, 13));
+    makeLabel(panel2, tr("字体名称："), QRect(49, 66, 60, 13));
+    makeLabel(panel2, tr("字体大小："), QRect(49, 108, 60, 13));
+    makeLabel(panel2, tr("字幕位置："), QRect(49, 149, 60, 13));
 
     m_panelColor = makePanel(panel2, "PanelColor", QRect(128, 19, 123, 28));
     auto* panelPos = makePanel(panel2, "PanelPos", QRect(128, 141, 123, 28));
     auto* panel5 = makePanel(panelPos, "Panel5", QRect(0, 0, 123, 28));
-    makeLabel(panel5, QStringLiteral("左:"), QRect(2, 7, 15, 13));
+    makeLabel(panel5, tr("左:"), QRect(2, 7, 15, 13));
     m_edit1 = makePositionField(panel5, "Edit1", QStringLiteral("190"), QRect(20, 3, 34, 21));
-    makeLabel(panel5, QStringLiteral("上:"), QRect(66, 7, 15, 13));
+    makeLabel(panel5, tr("上:"), QRect(66, 7, 15, 13));
     m_edit2 = makePositionField(panel5, "Edit2", QStringLiteral("270"), QRect(84, 3, 34, 21));
     m_panelName = makePanel(panel2, "PanelName", QRect(128, 59, 123, 28));
     m_fontNameComboBox = makeList(m_panelName, "FontNameComboBox", QRect(0, 5, 123, 19));

@@ -86,29 +86,28 @@ QLineEdit* makeTimeField(QWidget* parent, const char* name)
 
 } // namespace
 
-const QStringList& TForm1::helpLines()
+QStringList TForm1::helpLines()
 {
-    static const QStringList lines {
-        QStringLiteral("                 说 明"),
-        QStringLiteral("1) 本软件用于视频字幕快速制作(SRT外挂"),
-        QStringLiteral("   字幕)。"),
-        QStringLiteral("2) 打开视频文件后，如果字幕文件存在，"),
-        QStringLiteral("   提示是否进行编辑。如果不编辑，则新"),
-        QStringLiteral("   建字幕文件并自动保存，同时把相同的"),
-        QStringLiteral("   字幕文件更新成bak文件。"),
-        QStringLiteral("3) 在添加字幕时，可随时修改字幕。字幕"),
-        QStringLiteral("   只有一个字时无法删除，可以先添加别"),
-        QStringLiteral("   的文字再删除。"),
-        QStringLiteral("4) 自动保存两个文件: 带字体格式SRT和不"),
-        QStringLiteral("   带字体格式SRT文件。 "),
-        QStringLiteral("5) 具有字体设置功能、字幕文件全程自动"),
-        QStringLiteral("   保存功能、修改已有字幕文件功能。"),
-        QStringLiteral("6) 制作双语字幕，需把制成的字幕在文本"),
-        QStringLiteral("   中复制一遍，放在最前或最后。自定义"),
-        QStringLiteral("   字体需要去掉pos()\\即可，缺省字体不"),
-        QStringLiteral("   需删除pos()\\。"),
+    return {
+        tr("                 说 明"),
+        tr("1) 本软件用于视频字幕快速制作(SRT外挂"),
+        tr("   字幕)。"),
+        tr("2) 打开视频文件后，如果字幕文件存在，"),
+        tr("   提示是否进行编辑。如果不编辑，则新"),
+        tr("   建字幕文件并自动保存，同时把相同的"),
+        tr("   字幕文件更新成bak文件。"),
+        tr("3) 在添加字幕时，可随时修改字幕。字幕"),
+        tr("   只有一个字时无法删除，可以先添加别"),
+        tr("   的文字再删除。"),
+        tr("4) 自动保存两个文件: 带字体格式SRT和不"),
+        tr("   带字体格式SRT文件。 "),
+        tr("5) 具有字体设置功能、字幕文件全程自动"),
+        tr("   保存功能、修改已有字幕文件功能。"),
+        tr("6) 制作双语字幕，需把制成的字幕在文本"),
+        tr("   中复制一遍，放在最前或最后。自定义"),
+        tr("   字体需要去掉pos()\\即可，缺省字体不"),
+        tr("   需删除pos()\\。"),
     };
-    return lines;
 }
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
@@ -118,7 +117,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("SRT外挂字幕制作(免费)"));
+    setWindowTitle(tr("SRT外挂字幕制作(免费)"));
     setFont(designFont(kSansSerif, 11));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
@@ -149,22 +148,19 @@ void TForm1::buildControls()
     label1->move(502, 11);
     auto* label2 = makeLabel(p, "Label2", QString(), designFont(kSansSerif, 11));
     label2->move(33, 432);
-    auto* label4 = makeLabel(p, "Label4", QStringLiteral("当前位置：  "), designFont(kSansSerif, 15));
+    auto* label4 = makeLabel(p, "Label4", tr("当前位置：  "), designFont(kSansSerif, 15));
     label4->setGeometry(419, 12, 75, 16);
-    auto* label3
-        = makeLabel(p, "Label3", QStringLiteral("Vantor 快速字幕制作 V 7.0 · 免费软件 · 自动保存 SRT 字幕"),
-            designFont(QStringLiteral("MS Serif"), 11));
+    auto* label3 = makeLabel(p, "Label3", tr("Vantor 快速字幕制作 V 7.0 · 免费软件 · 自动保存 SRT 字幕"),
+        designFont(QStringLiteral("MS Serif"), 11));
     label3->setStyleSheet(QStringLiteral("color: grey"));
     label3->move(17, 480);
     auto* label5 = makeLabel(p, "Label5", QStringLiteral("Vantor  "),
         designFont(QStringLiteral("Monotype Corsiva"), 24, true, true));
     label5->move(34, 6);
-    auto* label6
-        = makeLabel(p, "Label6", QStringLiteral("F9播放   "), designFont(QStringLiteral("黑体"), 11));
+    auto* label6 = makeLabel(p, "Label6", tr("F9播放   "), designFont(QStringLiteral("黑体"), 11));
     label6->setStyleSheet(QStringLiteral("color: black"));
     label6->move(351, 92);
-    auto* label7 = makeLabel(
-        p, "Label7", QStringLiteral("快速字幕制作 "), designFont(QStringLiteral("楷体_GB2312"), 16));
+    auto* label7 = makeLabel(p, "Label7", tr("快速字幕制作 "), designFont(QStringLiteral("楷体_GB2312"), 16));
     label7->move(106, 16);
     auto* label8 = makeLabel(p, "Label8", QStringLiteral("V 7.0  "),
         designFont(QStringLiteral("Monotype Corsiva"), 16, false, true));
@@ -180,19 +176,17 @@ void TForm1::buildControls()
     auto* edit2 = makeTimeField(p, "Edit2");
     edit2->setGeometry(563, 40, 136, 28);
 
-    auto* startButton = makeButton(
-        p, "StartTimeButton", QStringLiteral("[F9]本句起始时间"), QStringLiteral("[F9]键 起始时间"));
+    auto* startButton = makeButton(p, "StartTimeButton", tr("[F9]本句起始时间"), tr("[F9]键 起始时间"));
     startButton->setGeometry(419, 76, 136, 38);
-    auto* endButton = makeButton(
-        p, "EndTimeButton", QStringLiteral("[F10]本句终止时间"), QStringLiteral("[F10]键 终止时间"));
+    auto* endButton = makeButton(p, "EndTimeButton", tr("[F10]本句终止时间"), tr("[F10]键 终止时间"));
     endButton->setGeometry(563, 76, 136, 38);
-    auto* openButton = makeButton(p, "OpenButton", QStringLiteral("打开视频[&O]"), QString());
+    auto* openButton = makeButton(p, "OpenButton", tr("打开视频[&O]"), QString());
     openButton->setGeometry(32, 63, 99, 38);
 
     auto* inputEdit = new QLineEdit(p);
     inputEdit->setObjectName(QStringLiteral("InputEdit"));
     inputEdit->setFont(designFont(kSansSerif, 16));
-    inputEdit->setToolTip(QStringLiteral("回车结束本句并自动保存"));
+    inputEdit->setToolTip(tr("回车结束本句并自动保存"));
     inputEdit->setGeometry(419, 135, 279, 28);
     inputEdit->installEventFilter(this);
 
@@ -224,7 +218,7 @@ void TForm1::buildControls()
     }
     memo1->setPalette(helpPalette);
 
-    auto* bitBtn1 = new QPushButton(QStringLiteral("字体设置[&F]"), p);
+    auto* bitBtn1 = new QPushButton(tr("字体设置[&F]"), p);
     bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     bitBtn1->setGeometry(144, 63, 99, 38);
 
@@ -241,7 +235,7 @@ void TForm1::buildControls()
     // The documents are the only history; an undo inside the view would bypass them.
     userRichEdit->setUndoRedoEnabled(false);
     userRichEdit->installEventFilter(this);
-    userRichEdit->setToolTip(QStringLiteral("修改后自动保存"));
+    userRichEdit->setToolTip(tr("修改后自动保存"));
     userRichEdit->hide();
     // The plain view keeps its selection visible without the focus.
     QPalette plainPalette = userRichEdit->palette();
@@ -251,11 +245,9 @@ void TForm1::buildControls()
         plainPalette.color(QPalette::Active, QPalette::HighlightedText));
     userRichEdit->setPalette(plainPalette);
 
-    auto* editButton
-        = makeButton(this, "EditButton", QStringLiteral("[F7]修改"), QStringLiteral("[F7]键 修改"));
+    auto* editButton = makeButton(this, "EditButton", tr("[F7]修改"), tr("[F7]键 修改"));
     editButton->setGeometry(419, 434, 136, 38);
-    auto* continueButton
-        = makeButton(this, "ContinueButton", QStringLiteral("[F8]继续"), QStringLiteral("[F8]键 继续"));
+    auto* continueButton = makeButton(this, "ContinueButton", tr("[F8]继续"), tr("[F8]键 继续"));
     continueButton->setGeometry(563, 434, 136, 38);
 
     // Tab order: the panel's controls in their order, then the two buttons on the window.

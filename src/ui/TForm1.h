@@ -57,7 +57,7 @@ public:
     QWidget* control(Control control) const;
 
     // The window's help text, one entry per line.
-    static const QStringList& helpLines();
+    static QStringList helpLines();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -13,6 +13,9 @@ trap e2e_cleanup EXIT
 # The program must use the X server of the test, whatever the test runner set for widget tests, and must
 # not ask the desktop portal of whoever runs the tests (tests that want a portal start their own bus).
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+# The tests read the Chinese interface, whatever language the person running them uses.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$e2e_work/no-bus
 
 fail() {

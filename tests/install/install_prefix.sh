@@ -42,6 +42,9 @@ python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' \
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the launcher"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
 
+# The English interface's texts lie where the installed program looks for them.
+[ -s "$prefix/share/vantor/translations/vantor_en.qm" ] || fail "the English translation is not installed"
+
 # The launcher's keys that tie it to the rest: what it runs, the icon it names, the title it shows.
 key() { awk -v key="$1" 'index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$desktop"; }
 [ "$(key Exec)" = "vantor %f" ] || fail "Exec is '$(key Exec)', not 'vantor %f'"

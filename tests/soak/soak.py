@@ -166,7 +166,8 @@ class Session:
     def start_program(self, expect_question):
         began = time.monotonic()
         self.program = subprocess.Popen(
-            [self.args.binary, self.video], env=self.env, stdout=self.log, stderr=self.log)
+            # The Chinese interface, whose window titles the session looks for.
+            [self.args.binary, "--lang", "zh", self.video], env=self.env, stdout=self.log, stderr=self.log)
         self.window = self.find_window(MAIN_TITLE, 30)
         if self.window is None:
             raise SoakFailure("the main window did not appear")

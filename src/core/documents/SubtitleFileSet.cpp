@@ -1,5 +1,7 @@
 #include "documents/SubtitleFileSet.h"
 
+#include "model/Translate.h"
+
 #include "model/Text.h"
 #include "model/VantorError.h"
 #include "srt/SrtLayout.h"
@@ -13,11 +15,21 @@ namespace vantor {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kUnopenedFileNote = "\n字幕文件没有打开，也没有被改动。";
-constexpr std::string_view kUnwritableNote = "\n字幕文件无法保存在视频旁边，所以不能制作字幕。请把视频放到可"
-                                             "以写入的文件夹里（或移走挡住的文件），再打开视频。";
-constexpr std::string_view kNoVideoNote
-    = "还没有打开视频。字幕文件保存在视频旁边：请先打开视频（打开视频[O]）。";
+std::string unopenedFileNote()
+{
+    return translate("SubtitleFileSet", "\n字幕文件没有打开，也没有被改动。");
+}
+std::string unwritableNote()
+{
+    return translate("SubtitleFileSet",
+        "\n字幕文件无法保存在视频旁边，所以不能制作字幕。请把视频放到可以写入的文件夹里（或移走挡住的文件），"
+        "再打开视频。");
+}
+std::string noVideoNote()
+{
+    return translate(
+        "SubtitleFileSet", "还没有打开视频。字幕文件保存在视频旁边：请先打开视频（打开视频[O]）。");
+}
 
 // The number of the last entry of a loaded document: the number line above its last time line, or, when
 // that line holds no positive number, the count of its time lines.
@@ -129,7 +141,7 @@ void SubtitleFileSet::openVideo(const std::string& path)
         m_formattedDue = m_plainDue = false;
         m_documents.FormattedDocument.clear();
         m_documents.PlainDocument.clear();
-        m_documents.codePage = CodePage::Gbk;
+        m_documents.codePage = m_newFileCodePage;
         m_byteOrderMark = false;
         m_captureBlocked.clear();
         ResetCapture();
@@ -149,7 +161,8 @@ void SubtitleFileSet::videoFailed(const std::string& reason)
     m_view.setEnabled(Control::StartTimeButton, false);
     m_view.setEnabled(Control::EndTimeButton, false);
     // A loaded file stays editable and saved; only marking new entries needs a video that plays.
-    m_captureBlocked = "无法播放 " + m_videoPath + "：" + reason + "\n请打开一个视频文件。";
+    m_captureBlocked = withArguments(
+        translate("SubtitleFileSet", "无法播放 %1：%2\n请打开一个视频文件。"), { m_videoPath, reason });
     m_dialogs.reportError(m_captureBlocked);
 }
 
@@ -161,7 +174,7 @@ void SubtitleFileSet::checkFilesWritable()
         try {
             m_files.checkWritable(path);
         } catch (const std::exception& error) {
-            refuseFileSet(error.what(), kUnwritableNote);
+            refuseFileSet(error.what(), unwritableNote());
         }
     }
 }
@@ -180,7 +193,7 @@ void SubtitleFileSet::PrepareSubtitleFiles()
     m_session.FormattedPath = m_session.VideoDir + m_session.SubtitleFileName;
     if (!m_files.fileExists(m_session.FormattedPath))
         return;
-    if (m_dialogs.askYesNo("SRT字幕文件已存在，是否打开编辑？"))
+    if (m_dialogs.askYesNo(translate("SubtitleFileSet", "SRT字幕文件已存在，是否打开编辑？")))
         loadExistingFile();
     else
         backUpExistingFiles();
@@ -197,12 +210,14 @@ void SubtitleFileSet::loadExistingFile()
         m_session.Loading = false;
         char size[32];
         std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(error.size()) / (1024 * 1024));
-        refuseFileSet("字幕文件 " + m_session.FormattedPath + " 太大（" + size + "，最大 "
-                + std::to_string(kMaxSubtitleFileBytes / (1024 * 1024)) + " MB），不像是 SRT 字幕文件。",
-            kUnopenedFileNote);
+        refuseFileSet(
+            withArguments(
+                translate("SubtitleFileSet", "字幕文件 %1 太大（%2，最大 %3 MB），不像是 SRT 字幕文件。"),
+                { m_session.FormattedPath, size, std::to_string(kMaxSubtitleFileBytes / (1024 * 1024)) }),
+            unopenedFileNote());
     } catch (const std::exception& error) {
         m_session.Loading = false;
-        refuseFileSet(error.what(), kUnopenedFileNote);
+        refuseFileSet(error.what(), unopenedFileNote());
     }
     m_documents.codePage = detectCodePage(bytes);
     m_byteOrderMark = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
@@ -259,7 +274,7 @@ bool SubtitleFileSet::canCapture() const
 
 void SubtitleFileSet::explainNoCapture()
 {
-    m_dialogs.reportError(m_captureBlocked.empty() ? std::string(kNoVideoNote) : m_captureBlocked);
+    m_dialogs.reportError(m_captureBlocked.empty() ? noVideoNote() : m_captureBlocked);
 }
 
 void SubtitleFileSet::backUpExistingFiles()
@@ -368,7 +383,8 @@ void SubtitleFileSet::writeDue(
         // Tell the user once per failing streak; the work stays in memory and the next action retries.
         if (lastError != error.what()) {
             lastError = error.what();
-            m_dialogs.reportError(lastError + "\n字幕仍在内存中，下一次修改时会再次保存。");
+            m_dialogs.reportError(
+                lastError + translate("SubtitleFileSet", "\n字幕仍在内存中，下一次修改时会再次保存。"));
         }
     }
 }

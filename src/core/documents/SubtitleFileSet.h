@@ -70,6 +70,9 @@ public:
     void setAppendingEntry(bool appending) { m_appendingEntry = appending; }
     // The loaded file began with a UTF-8 byte-order mark; it is written back with it.
     bool hasByteOrderMark() const { return m_byteOrderMark; }
+    // The code page of the files a video gets when it has none yet (GBK unless chosen otherwise); files that
+    // exist keep the code page they were read in.
+    void setNewFileCodePage(CodePage codePage) { m_newFileCodePage = codePage; }
 
 private:
     void writeDue(bool& due, std::string& lastError, const std::string& path, const TextDocument& document);
@@ -90,6 +93,7 @@ private:
     std::string m_videoPath;
     bool m_appendingEntry = false;
     bool m_byteOrderMark = false;
+    CodePage m_newFileCodePage = CodePage::Gbk;
     bool m_formattedDue = false;
     bool m_plainDue = false;
     // Why new entries cannot be made although a video was opened; empty when nothing stands in the way.
