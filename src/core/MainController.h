@@ -2,6 +2,7 @@
 
 #include "capture/CaptureClock.h"
 #include "capture/CaptureCycle.h"
+#include "capture/TimingAids.h"
 #include "documents/EditMode.h"
 #include "documents/SubtitleFileSet.h"
 #include "model/CaptureSession.h"
@@ -84,6 +85,20 @@ public:
     // Shows the plain document in the plain view again, whole; for a view that lost step with it.
     void refreshPlainView();
 
+    // The timing keys, from anywhere in the window, also while the input field or the plain view has the
+    // focus. Speed, seek and pause act on the player only: no mark, document or file changes.
+    void fasterPlayback();
+    void slowerPlayback();
+    void normalPlayback();
+    void seekBy(double seconds);
+    void togglePlayback();
+    // The timing dialog (Alt+T): the reaction-time offset, remembered in the settings.
+    void timingDialog();
+    int reactionOffset() const { return m_cycle.reactionOffset(); }
+    // Undo and redo in the plain view (Ctrl+Z; Ctrl+Shift+Z, Ctrl+Y).
+    void plainUndo();
+    void plainRedo();
+
     // Keys whose registration the platform refused, at FormCreate or in its later answer, in registration
     // order.
     const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
@@ -97,6 +112,8 @@ private:
     void wireNotifications();
     void mirrorPlainChange(const TextDocument::Change& change);
     void showHotKeyFooter();
+    // Takes the reaction-time offset from the settings; an absent or unreadable value is 0.
+    void loadReactionOffset();
     void requestTicks();
 
     MainPorts m_ports;
@@ -107,6 +124,7 @@ private:
     SubtitleFileSet m_fileSet;
     CaptureCycle m_cycle;
     EditMode m_editMode;
+    TimingAids m_timingAids;
     std::vector<HotKey> m_refusedHotKeys;
     std::vector<HotKey> m_registeredHotKeys;
     std::function<void()> m_tickRequestHandler;
