@@ -62,6 +62,8 @@ public:
     PlayState playState() override;
     bool seekPending() override { return m_seekPending; }
     std::string status() override;
+    void setSpeed(double factor) override;
+    double speed() override { return m_speed; }
     void fitDisplay(int left, int top, int width, int height) override;
     void release() override;
     void processEvents() override { drainEvents(); }
@@ -98,6 +100,7 @@ private:
     void handleEvent(const mpv_event& event);
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
+    void sendSpeed();
     void ensureOpen() const;
 
     // Written by the worker thread, read on the GUI thread after joining it.
@@ -120,6 +123,8 @@ private:
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
     bool m_pause = true;
+    // The rate last asked for; mpv keeps it across files.
+    double m_speed = 1.0;
     bool m_fileLoaded = false;
     bool m_eofReached = false;
     bool m_stopped = false;
