@@ -24,6 +24,7 @@ const std::vector<WindowKey>& windowKeys()
         { { Q(Qt::Key_F8) }, WindowCommand::None, QStringLiteral("继续添加字幕") },
         { { Q(Qt::ALT | Qt::Key_O) }, WindowCommand::None, QStringLiteral("打开视频") },
         { { Q(Qt::ALT | Qt::Key_F) }, WindowCommand::None, QStringLiteral("字体设置") },
+        { { Q(Qt::ALT | Qt::Key_S) }, WindowCommand::None, QStringLiteral("（字体设置窗口中）保存") },
         { { Q(Qt::CTRL | Qt::Key_T) }, WindowCommand::None, QStringLiteral("显示/隐藏视频上的字幕") },
         { { Q(Qt::CTRL | Qt::Key_Up) }, WindowCommand::Faster,
             QStringLiteral("播放加快 0.1 倍（最快 2.0 倍，音调不变）") },

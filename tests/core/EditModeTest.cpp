@@ -321,6 +321,18 @@ TEST_F(EditModeTest, NewEditAfterAnUndoDropsTheRedoAndAReloadDropsTheHistory)
     EXPECT_EQ(plain().text(), reloaded) << "the undo steps of the document before the load are gone";
 }
 
+TEST_F(EditModeTest, TypingErasedAgainLeavesNothingToUndo)
+{
+    caretAt(2, 5);
+    type('!', 2, "Hello!");
+    caretAt(2, 6);
+    type(keys::kBackspace, 2, "Hello");
+    const std::size_t writes = files.writes.size();
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(2), "Hello");
+    EXPECT_EQ(files.writes.size(), writes);
+}
+
 TEST_F(EditModeTest, UndoOutsideEditModeChangesNothing)
 {
     caretAt(2, 5);

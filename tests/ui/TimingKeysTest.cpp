@@ -194,7 +194,7 @@ TEST_P(TimingKeysTest, HelpWindowListsEveryKeyOfTheProgram)
     auto* text = form.keyHelp()->findChild<QPlainTextEdit*>(QStringLiteral("KeyHelpText"));
     ASSERT_NE(text, nullptr);
     const QString help = text->toPlainText();
-    const char* keys[] = { "F9", "F10", "Enter", "F7", "F8", "Alt+O", "Alt+F", "Ctrl+T", "Ctrl+Up",
+    const char* keys[] = { "F9", "F10", "Enter", "F7", "F8", "Alt+O", "Alt+F", "Alt+S", "Ctrl+T", "Ctrl+Up",
         "Ctrl+Down", "Ctrl+0", "Alt+Left", "Alt+Right", "Alt+Shift+Left", "Alt+Shift+Right", "Ctrl+P",
         "Alt+T", "Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+Y", "F1" };
     for (const char* key : keys) {

@@ -8,8 +8,8 @@
 namespace vantor {
 
 // The user's own edits of the plain view, for undo and redo: each step is one line's text before and after
-// (code-page bytes). Consecutive edits of the same line make one step, so an undo takes back what was typed
-// on a line since the user came to it. Steps never insert or remove a line.
+// (code-page bytes). Edits of one line with no edit of another line (and no undo or redo) between them make
+// one step, so an undo takes back a line's typing at once. Steps never insert or remove a line.
 class PlainEditHistory {
 public:
     struct Step {
@@ -24,8 +24,6 @@ public:
     std::optional<Step> undo();
     // The step to carry out again (its line gets `after`), or nothing; it moves back to the undo side.
     std::optional<Step> redo();
-    // The next edit starts a step of its own, even on the same line.
-    void closeStep() { m_open = false; }
     void clear();
 
     bool canUndo() const { return !m_undo.empty(); }
