@@ -26,9 +26,6 @@ public:
     std::optional<Step> redo();
     void clear();
 
-    bool canUndo() const { return !m_undo.empty(); }
-    bool canRedo() const { return !m_redo.empty(); }
-
 private:
     std::vector<Step> m_undo;
     std::vector<Step> m_redo;
