@@ -269,6 +269,33 @@ TEST_P(TimingKeysTest, SeekInThePlainViewOnATimeLineStaysAfterTheModifiersAreRel
 INSTANTIATE_TEST_SUITE_P(Window, TimingKeysTest, ::testing::Values(false, true),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "active" : "inactive"; });
 
+// The timing keys were free: a bare line edit and plain-text editor (what InputEdit and the plain view are
+// built on) claim none of them as a shortcut of their own, and none moves their caret or changes their text.
+TEST(TimingKeyChoice, TextFieldsHaveNoUseForTheTimingKeys)
+{
+    QLineEdit line(QStringLiteral("abc def"));
+    QPlainTextEdit plain(QStringLiteral("abc\ndef\nghi"));
+    for (const KeyCase& k : kTimingKeys) {
+        line.setCursorPosition(3);
+        QTextCursor cursor(plain.document()->findBlockByNumber(1));
+        cursor.setPosition(cursor.position() + 1);
+        plain.setTextCursor(cursor);
+        for (QWidget* field : std::initializer_list<QWidget*> { &line, &plain }) {
+            QKeyEvent override(QEvent::ShortcutOverride, k.key, k.modifiers);
+            override.ignore();
+            QApplication::sendEvent(field, &override);
+            EXPECT_FALSE(override.isAccepted())
+                << k.name << " claimed by " << field->metaObject()->className();
+            QKeyEvent press(QEvent::KeyPress, k.key, k.modifiers);
+            QApplication::sendEvent(field, &press);
+        }
+        EXPECT_EQ(line.text(), QStringLiteral("abc def")) << k.name;
+        EXPECT_EQ(line.cursorPosition(), 3) << k.name;
+        EXPECT_EQ(plain.toPlainText(), QStringLiteral("abc\ndef\nghi")) << k.name;
+        EXPECT_EQ(plain.textCursor().position(), cursor.position()) << k.name;
+    }
+}
+
 // The offset written into the shared settings file: every other value, section and comment stays as it was,
 // byte for byte, and a later change rewrites only its own line.
 TEST(TimingSettingsFile, OffsetLeavesEveryOtherValueByteForByte)
