@@ -1,3 +1,4 @@
+#include "QtDialogs.h"
 #include "WholeProgram.h"
 #include "capture/TimingAids.h"
 
@@ -8,8 +9,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -294,6 +297,32 @@ TEST(TimingKeyChoice, TextFieldsHaveNoUseForTheTimingKeys)
         EXPECT_EQ(plain.toPlainText(), QStringLiteral("abc\ndef\nghi")) << k.name;
         EXPECT_EQ(plain.textCursor().position(), cursor.position()) << k.name;
     }
+}
+
+// The timing dialog shows the offset in force, keeps the spin box within 0–1000 ms and answers the value on
+// OK, nothing on Cancel.
+TEST(TimingDialog, AnswersTheChosenOffsetOrNothing)
+{
+    QtDialogs dialogs;
+    const auto answer = [&](int shown, int typed, bool ok) {
+        int seen = -1;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->objectName(), QStringLiteral("TimingDialog"));
+            auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("ReactionOffsetSpin"));
+            ASSERT_NE(spin, nullptr);
+            seen = spin->value();
+            spin->setValue(typed);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        const std::optional<int> chosen = dialogs.askReactionOffset(shown);
+        EXPECT_EQ(seen, shown);
+        return chosen;
+    };
+    EXPECT_EQ(answer(150, 320, true), 320);
+    EXPECT_EQ(answer(0, 5000, true), 1000) << "the spin box stops at 1000 ms";
+    EXPECT_EQ(answer(40, 90, false), std::nullopt);
 }
 
 // The offset written into the shared settings file: every other value, section and comment stays as it was,
