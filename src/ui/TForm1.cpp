@@ -676,13 +676,19 @@ bool TForm1::windowKeyEvent(QObject* watched, QKeyEvent* event, bool release)
         }
         return true;
     }
+    if (!m_holdModifiers)
+        return false;
+    // Key-ups (in whatever order the keys of the chord come up) and modifier presses stay held; the next
+    // other key goes to the view as always.
     switch (event->key()) {
     case Qt::Key_Control:
     case Qt::Key_Alt:
     case Qt::Key_Shift:
     case Qt::Key_Meta:
-        return m_holdModifiers;
+        return true;
     default:
+        if (release)
+            return true;
         m_holdModifiers = false;
         return false;
     }
@@ -692,6 +698,7 @@ void TForm1::runWindowCommand(int command)
 {
     if (!m_controller)
         return;
+    m_holdModifiers = focusWidget() == plainView();
     guarded([this, command] {
         switch (static_cast<WindowCommand>(command)) {
         case WindowCommand::Slower:

@@ -113,8 +113,8 @@ private:
     // Lines of the plain document; the view always holds at least one (empty) block.
     std::size_t m_plainLineCount = 0;
     QPointer<QDialog> m_keyHelp;
-    // After a timing key in the plain view its modifier keys stay away from the view's key handler, which
-    // would take the caret's line again and undo the seek or pause; until the next other key.
+    // After a timing key in the plain view its keys stay away from the view's key handler as they come up,
+    // which would take the caret's line again and undo the seek or pause; until the next other key.
     bool m_holdModifiers = false;
 };
 

@@ -264,6 +264,13 @@ TEST_P(TimingKeysTest, SeekInThePlainViewOnATimeLineStaysAfterTheModifiersAreRel
     EXPECT_EQ(app.player().currentPosition(), 4.0);
     QTest::keyClick(plain, Qt::Key_Left, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(app.player().currentPosition(), 0.0) << "never before the start";
+    // Alt comes up before the arrow.
+    QTest::keyPress(plain, Qt::Key_Right, Qt::AltModifier);
+    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QApplication::sendEvent(plain, &altUp);
+    QKeyEvent rightUp(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(plain, &rightUp);
+    EXPECT_EQ(app.player().currentPosition(), 1.0);
     // The next other key takes the caret's line again, as always.
     QTest::keyClick(plain, Qt::Key_Right);
     EXPECT_EQ(app.player().currentPosition(), 3.0);
