@@ -110,6 +110,22 @@
         <source>SRT外挂字幕制作</source>
         <translation>Vantor SRT Subtitles</translation>
     </message>
+    <message>
+        <source>计时设置</source>
+        <translation>Timing</translation>
+    </message>
+    <message>
+        <source> 毫秒</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>每次按 F9、F10 标记时间时，从视频位置中减去这段按键反应时间。</source>
+        <translation>Taken off the video position at every F9 and F10 mark: the time a key press takes you.</translation>
+    </message>
+    <message>
+        <source>按键反应时间：</source>
+        <translation>Reaction time:</translation>
+    </message>
 </context>
 <context>
     <name>SubtitleFileSet</name>
@@ -148,6 +164,108 @@ Please open a video file.</translation>
 字幕仍在内存中，下一次修改时会再次保存。</source>
         <translation>
 The subtitles are still in memory and will be saved again at the next change.</translation>
+    </message>
+</context>
+<context>
+    <name>TimingAids</name>
+    <message>
+        <source>；速度 %1</source>
+        <translation> · speed %1</translation>
+    </message>
+    <message>
+        <source>；反应补偿 %1 ms</source>
+        <translation> · reaction offset %1 ms</translation>
+    </message>
+</context>
+<context>
+    <name>WindowKeys</name>
+    <message>
+        <source>本句起始时间，开始播放</source>
+        <translation>mark the start of a line, and play</translation>
+    </message>
+    <message>
+        <source>本句终止时间，本句循环播放</source>
+        <translation>mark its end; the line loops</translation>
+    </message>
+    <message>
+        <source>（输入框中）结束本句并自动保存</source>
+        <translation>(in the input field) end the line and save</translation>
+    </message>
+    <message>
+        <source>修改字幕</source>
+        <translation>edit the subtitles</translation>
+    </message>
+    <message>
+        <source>继续添加字幕</source>
+        <translation>go on adding subtitles</translation>
+    </message>
+    <message>
+        <source>打开视频</source>
+        <translation>open a video</translation>
+    </message>
+    <message>
+        <source>字体设置</source>
+        <translation>Font settings</translation>
+    </message>
+    <message>
+        <source>（字体设置窗口中）保存</source>
+        <translation>(in the font settings) save</translation>
+    </message>
+    <message>
+        <source>显示/隐藏视频上的字幕</source>
+        <translation>show / hide the subtitles on the picture</translation>
+    </message>
+    <message>
+        <source>播放加快 0.1 倍（最快 2.0 倍，音调不变）</source>
+        <translation>play 0.1× faster (up to 2.0×, pitch kept)</translation>
+    </message>
+    <message>
+        <source>播放减慢 0.1 倍（最慢 0.5 倍，音调不变）</source>
+        <translation>play 0.1× slower (down to 0.5×, pitch kept)</translation>
+    </message>
+    <message>
+        <source>恢复正常速度（1.0 倍）</source>
+        <translation>play at normal speed (1.0×)</translation>
+    </message>
+    <message>
+        <source>后退 1 秒</source>
+        <translation>back 1 s</translation>
+    </message>
+    <message>
+        <source>前进 1 秒</source>
+        <translation>forward 1 s</translation>
+    </message>
+    <message>
+        <source>后退 5 秒</source>
+        <translation>back 5 s</translation>
+    </message>
+    <message>
+        <source>前进 5 秒</source>
+        <translation>forward 5 s</translation>
+    </message>
+    <message>
+        <source>暂停/继续播放</source>
+        <translation>pause / play</translation>
+    </message>
+    <message>
+        <source>计时设置：按键反应时间补偿</source>
+        <translation>timing: the reaction-time offset</translation>
+    </message>
+    <message>
+        <source>（修改时）撤销本行的修改</source>
+        <translation>(editing) undo the last edit of a line</translation>
+    </message>
+    <message>
+        <source>（修改时）重做</source>
+        <translation>(editing) redo</translation>
+    </message>
+    <message>
+        <source>本帮助</source>
+        <translation>this help</translation>
+    </message>
+    <message>
+        <source>速度、前进后退和暂停键在输入框和修改区中也有效，不会输入文字。</source>
+        <translation>The speed, seek and pause keys also work in the input field and the plain view, and type nothing.</translation>
     </message>
 </context>
 <context>
@@ -330,6 +448,10 @@ The subtitles are still in memory and will be saved again at the next change.</t
     <message>
         <source>[F8]键 继续</source>
         <translation>F8: continue</translation>
+    </message>
+    <message>
+        <source>按键说明</source>
+        <translation>Keys</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "capture/HotKeyFooter.h"
 #include "model/Translate.h"
+#include "model/VantorError.h"
 
 #include <algorithm>
 
@@ -23,6 +24,7 @@ MainController::MainController(MainPorts ports)
           { [this](const std::string& text, bool custom) { return composeWithCurrentStyle(text, custom); },
               [this] { readStyleOfDocument(); } })
     , m_overlay(m_documents, ports.player, ports.codec)
+    , m_timingAids(ports.player)
 {
     wireNotifications();
 }
@@ -76,13 +78,18 @@ std::string MainController::composeWithCurrentStyle(const std::string& text, boo
 // The plain view mirrors the plain document line by line.
 void MainController::mirrorPlainChange(const TextDocument::Change& change)
 {
+    const TextDocument& plain = m_documents.PlainDocument;
+    // Undo steps name lines by their index: anything but a change of one line or an entry appended at the
+    // end moves them.
+    if (change.kind == TextDocument::Change::Reset || change.kind == TextDocument::Change::Removed
+        || (change.kind == TextDocument::Change::Inserted && change.index + 1 < plain.lineCount()))
+        m_editMode.forgetPlainEdits();
     // A load rewrites the plain document several times; the view is filled once, when the action ends.
     if (m_session.Loading || m_plainViewStale) {
         m_plainViewStale = true;
         return;
     }
     MainView& view = m_ports.view;
-    const TextDocument& plain = m_documents.PlainDocument;
     const auto decoded
         = [&](std::size_t index) { return m_ports.codec.decode(plain.line(index), m_documents.codePage); };
     switch (change.kind) {
@@ -201,7 +208,8 @@ void MainController::hotKeysAnswered(const std::vector<HotKey>& refused)
 void MainController::showHotKeyFooter()
 {
     std::string footer
-        = hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending());
+        = hotKeyFooter(m_ports.hotKeys.route(), m_refusedHotKeys, m_ports.hotKeys.answerPending())
+        + timingAidsFooterNote(m_ports.player.speed(), m_cycle.reactionOffset());
     if (!m_overlay.visible())
         footer += translate("MainController", "　字幕叠加已关闭（Ctrl+T 显示）");
     m_ports.view.setText(Control::Label3, footer);
@@ -268,6 +276,7 @@ void MainController::FormShow()
             m_overlay.setVisible(true);
         }
         showHotKeyFooter();
+        loadReactionOffset();
         try {
             m_fontOptionStack.styleStartUp();
         } catch (...) {
@@ -372,6 +381,80 @@ void MainController::HotKeyPressed(HotKey key)
             break;
         }
     });
+}
+
+void MainController::loadReactionOffset()
+{
+    try {
+        m_cycle.setReactionOffset(
+            parseReactionOffset(m_ports.settings.readValue(std::string(kReactionOffsetSetting))));
+    } catch (const std::exception&) {
+        // An unreadable value is no offset; the style start-up below reports the unreadable store.
+        m_cycle.setReactionOffset(0);
+    }
+    showHotKeyFooter();
+}
+
+void MainController::fasterPlayback()
+{
+    action([&] {
+        m_timingAids.faster();
+        showHotKeyFooter();
+    });
+}
+
+void MainController::slowerPlayback()
+{
+    action([&] {
+        m_timingAids.slower();
+        showHotKeyFooter();
+    });
+}
+
+void MainController::normalPlayback()
+{
+    action([&] {
+        m_timingAids.normalSpeed();
+        showHotKeyFooter();
+    });
+}
+
+void MainController::seekBy(double seconds)
+{
+    action([&] { m_timingAids.seekBy(seconds); });
+}
+
+void MainController::togglePlayback()
+{
+    action([&] { m_timingAids.togglePause(); });
+}
+
+void MainController::timingDialog()
+{
+    action([&] {
+        const std::optional<int> chosen = m_ports.dialogs.askReactionOffset(m_cycle.reactionOffset());
+        if (!chosen)
+            return;
+        const int offset = std::clamp(*chosen, 0, kMaxReactionOffsetMs);
+        // In force at once, even when the settings file cannot keep it (the error tells the user).
+        m_cycle.setReactionOffset(offset);
+        showHotKeyFooter();
+        try {
+            m_ports.settings.writeValue(std::string(kReactionOffsetSetting), std::to_string(offset));
+        } catch (const std::exception&) {
+            throw Error("Failed to set data for '" + std::string(kReactionOffsetSetting) + "'");
+        }
+    });
+}
+
+void MainController::plainUndo()
+{
+    action([&] { m_editMode.undoPlainEdit(); });
+}
+
+void MainController::plainRedo()
+{
+    action([&] { m_editMode.redoPlainEdit(); });
 }
 
 } // namespace vantor

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureClock.h"
 #include "capture/CaptureCycle.h"
+#include "capture/TimingAids.h"
 #include "documents/EditMode.h"
 #include "documents/SubtitleFileSet.h"
 #include "model/CaptureSession.h"
@@ -91,6 +92,20 @@ public:
     // Shows the plain document in the plain view again, whole; for a view that lost step with it.
     void refreshPlainView();
 
+    // The timing keys, from anywhere in the window, also while the input field or the plain view has the
+    // focus. Speed, seek and pause act on the player only: no mark, document or file changes.
+    void fasterPlayback();
+    void slowerPlayback();
+    void normalPlayback();
+    void seekBy(double seconds);
+    void togglePlayback();
+    // The timing dialog (Alt+T): the reaction-time offset, remembered in the settings.
+    void timingDialog();
+    int reactionOffset() const { return m_cycle.reactionOffset(); }
+    // Undo and redo in the plain view (Ctrl+Z; Ctrl+Shift+Z, Ctrl+Y).
+    void plainUndo();
+    void plainRedo();
+
     // Keys whose registration the platform refused, at FormCreate or in its later answer, in registration
     // order.
     const std::vector<HotKey>& refusedHotKeys() const { return m_refusedHotKeys; }
@@ -109,6 +124,8 @@ private:
     // Brings the overlay up to date with the documents, the preview and the position. Never throws: what
     // fails here also fails, and is reported, where the user acted.
     void refreshOverlay() noexcept;
+    // Takes the reaction-time offset from the settings; an absent or unreadable value is 0.
+    void loadReactionOffset();
     void requestTicks();
 
     MainPorts m_ports;
@@ -120,6 +137,7 @@ private:
     CaptureCycle m_cycle;
     EditMode m_editMode;
     SubtitleOverlay m_overlay;
+    TimingAids m_timingAids;
     std::vector<HotKey> m_refusedHotKeys;
     std::vector<HotKey> m_registeredHotKeys;
     std::function<void()> m_tickRequestHandler;

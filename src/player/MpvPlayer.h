@@ -63,6 +63,8 @@ public:
     PlayState playState() override;
     bool seekPending() override { return m_seekPending; }
     std::string status() override;
+    void setSpeed(double factor) override;
+    double speed() override { return m_speed; }
     void fitDisplay(int left, int top, int width, int height) override;
     void setOverlay(const std::vector<OverlayEvent>& events) override;
     void release() override;
@@ -100,6 +102,7 @@ private:
     void handleEvent(const mpv_event& event);
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
+    void sendSpeed();
     void ensureOpen() const;
     // Sends the overlay to mpv, mapped from the script over the video onto the whole video output.
     void sendOverlay();
@@ -124,6 +127,8 @@ private:
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
     bool m_pause = true;
+    // The rate last asked for; mpv keeps it across files.
+    double m_speed = 1.0;
     bool m_fileLoaded = false;
     bool m_eofReached = false;
     bool m_stopped = false;

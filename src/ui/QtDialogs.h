@@ -15,6 +15,8 @@ public:
 
     std::optional<std::string> chooseOpenFile() override;
     bool askYesNo(const std::string& text) override;
+    // A small dialog ("TimingDialog") with a spin box of milliseconds ("ReactionOffsetSpin").
+    std::optional<int> askReactionOffset(int currentMs) override;
     void reportError(const std::string& text) override;
 
 private:

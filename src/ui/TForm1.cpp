@@ -4,10 +4,14 @@
 #include "KeyCodes.h"
 #include "MainController.h"
 #include "PlainTextView.h"
+#include "WindowKeys.h"
 #include "ports/Dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,6 +24,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextFormat>
+#include <QVBoxLayout>
 
 namespace vantor {
 
@@ -309,6 +314,7 @@ void TForm1::attach(MainController& controller)
     auto* overlayKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
     overlayKey->setObjectName(QStringLiteral("OverlayShortcut"));
     connect(overlayKey, &QShortcut::activated, this, [this] { forward(&MainController::toggleOverlay); });
+    createWindowShortcuts();
 }
 
 QWidget* TForm1::videoPanel() const
@@ -385,6 +391,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (!press && !release)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (windowKeyEvent(watched, key, release))
+        return true;
     if (watched == m_controls.at(Control::UserRichEdit))
         return plainKeyEvent(key, release);
     if (watched == m_controls.at(Control::InputEdit) && press && m_controller) {
@@ -626,6 +634,132 @@ void TForm1::closeEvent(QCloseEvent* event)
         guarded([this] { m_controller->FormClose(); });
     }
     event->accept();
+}
+
+void TForm1::createWindowShortcuts()
+{
+    for (const WindowKey& key : windowKeys()) {
+        if (key.command == WindowCommand::None)
+            continue;
+        for (const QKeySequence& sequence : key.keys) {
+            auto* shortcut = new QShortcut(sequence, this);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this,
+                [this, command = static_cast<int>(key.command)] { runWindowCommand(command); });
+        }
+    }
+}
+
+bool TForm1::windowKeyEvent(QObject* watched, QKeyEvent* event, bool release)
+{
+    QWidget* plain = m_controls.at(Control::UserRichEdit);
+    if (watched != plain && watched != m_controls.at(Control::InputEdit))
+        return false;
+    if (const WindowCommand command = windowCommandOf(*event); command != WindowCommand::None) {
+        // Normally the window's shortcut has taken the key-down already; the key-up must not reach the view.
+        if (!release)
+            runWindowCommand(static_cast<int>(command));
+        m_holdModifiers = watched == plain;
+        return true;
+    }
+    if (watched != plain)
+        return false;
+    if (const HistoryKey history = historyKeyOf(*event); history != HistoryKey::None) {
+        if (!release && m_controller) {
+            guarded([this, history] {
+                if (history == HistoryKey::Undo)
+                    m_controller->plainUndo();
+                else
+                    m_controller->plainRedo();
+            });
+        }
+        return true;
+    }
+    if (!m_holdModifiers)
+        return false;
+    // Key-ups (in whatever order the keys of the chord come up) and modifier presses stay held; the next
+    // other key goes to the view as always.
+    switch (event->key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Shift:
+    case Qt::Key_Meta:
+        return true;
+    default:
+        if (release)
+            return true;
+        m_holdModifiers = false;
+        return false;
+    }
+}
+
+void TForm1::runWindowCommand(int command)
+{
+    if (!m_controller)
+        return;
+    m_holdModifiers = focusWidget() == plainView();
+    guarded([this, command] {
+        switch (static_cast<WindowCommand>(command)) {
+        case WindowCommand::Slower:
+            m_controller->slowerPlayback();
+            break;
+        case WindowCommand::Faster:
+            m_controller->fasterPlayback();
+            break;
+        case WindowCommand::NormalSpeed:
+            m_controller->normalPlayback();
+            break;
+        case WindowCommand::BackOne:
+            m_controller->seekBy(-1);
+            break;
+        case WindowCommand::ForwardOne:
+            m_controller->seekBy(1);
+            break;
+        case WindowCommand::BackFive:
+            m_controller->seekBy(-5);
+            break;
+        case WindowCommand::ForwardFive:
+            m_controller->seekBy(5);
+            break;
+        case WindowCommand::PlayPause:
+            m_controller->togglePlayback();
+            break;
+        case WindowCommand::TimingDialog:
+            m_controller->timingDialog();
+            break;
+        case WindowCommand::Help:
+            showKeyHelp();
+            break;
+        case WindowCommand::None:
+            break;
+        }
+    });
+}
+
+void TForm1::showKeyHelp()
+{
+    if (!m_keyHelp) {
+        auto* dialog = new QDialog(this);
+        dialog->setObjectName(QStringLiteral("KeyHelp"));
+        dialog->setWindowTitle(tr("按键说明"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        auto* text = new QPlainTextEdit(dialog);
+        text->setObjectName(QStringLiteral("KeyHelpText"));
+        text->setReadOnly(true);
+        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        text->setPlainText(keyHelpText());
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+        auto* layout = new QVBoxLayout(dialog);
+        layout->addWidget(text);
+        layout->addWidget(buttons);
+        dialog->resize(560, 460);
+        m_keyHelp = dialog;
+    }
+    m_keyHelp->show();
+    m_keyHelp->raise();
+    m_keyHelp->activateWindow();
 }
 
 } // namespace vantor

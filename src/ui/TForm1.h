@@ -2,12 +2,14 @@
 
 #include "ports/MainView.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <map>
 
+class QDialog;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -58,6 +60,8 @@ public:
 
     // The window's help text, one entry per line.
     static QStringList helpLines();
+    // The key help window (F1), while it is open.
+    QDialog* keyHelp() const { return m_keyHelp; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,6 +92,12 @@ private:
     };
     bool m_mirroring = false;
     QPlainTextEdit* plainView() const;
+    // The timing, help and undo keys: window shortcuts, and in the input field and the plain view taken
+    // before the field sees them, so they never type. True when the event is used up.
+    void createWindowShortcuts();
+    bool windowKeyEvent(QObject* watched, QKeyEvent* event, bool release);
+    void runWindowCommand(int command);
+    void showKeyHelp();
     // Runs a core handler behind a button or key.
     template <typename Handler> void forward(Handler handler);
 
@@ -102,6 +112,10 @@ private:
     std::string m_lastTickError;
     // Lines of the plain document; the view always holds at least one (empty) block.
     std::size_t m_plainLineCount = 0;
+    QPointer<QDialog> m_keyHelp;
+    // After a timing key in the plain view its keys stay away from the view's key handler as they come up,
+    // which would take the caret's line again and undo the seek or pause; until the next other key.
+    bool m_holdModifiers = false;
 };
 
 } // namespace vantor

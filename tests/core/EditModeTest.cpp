@@ -248,5 +248,101 @@ TEST(EditModeEmpty, F7WithAnEmptyDocumentShowsTheEmptyViewAndPauses)
     EXPECT_EQ(rig.player.calls.back(), "pause");
 }
 
+TEST_F(EditModeTest, UndoTakesBackALinesTypingAndRedoBringsItBackInBothDocumentsAndFiles)
+{
+    const std::string plainBefore = plain().text();
+    const std::string formattedBefore = formatted().text();
+    caretAt(2, 5);
+    type('!', 2, "Hello!");
+    type('?', 2, "Hello!?");
+    caretAt(6, 0);
+    type('x', 6, "x你");
+    const std::string plainTyped = plain().text();
+    const std::string formattedTyped = formatted().text();
+
+    // The caret stays on line 6; the second undo still reaches line 2, its text line recomposed.
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(6), "\xC4\xE3");
+    EXPECT_EQ(formatted().line(6), kDefaultBlock + "\xC4\xE3</b>");
+    controller.plainUndo();
+    EXPECT_EQ(plain().text(), plainBefore) << "one step for the typing on one line";
+    EXPECT_EQ(formatted().text(), formattedBefore);
+    EXPECT_EQ(files.files[kPlain], plainBefore);
+    EXPECT_EQ(files.files[kFormatted], formattedBefore);
+    const std::size_t writes = files.writes.size();
+    controller.plainUndo();
+    EXPECT_EQ(files.writes.size(), writes) << "nothing left to undo: nothing written";
+
+    controller.plainRedo();
+    controller.plainRedo();
+    EXPECT_EQ(plain().text(), plainTyped);
+    EXPECT_EQ(formatted().text(), formattedTyped);
+    EXPECT_EQ(files.files[kPlain], plainTyped);
+    EXPECT_EQ(files.files[kFormatted], formattedTyped);
+    EXPECT_EQ(view.plainLines.at(2), "Hello!?") << "the view mirrors every step";
+    EXPECT_EQ(view.plainLines.at(6), "x你");
+    EXPECT_EQ(plain().lineCount(), 12u);
+    EXPECT_EQ(formatted().lineCount(), 12u);
+}
+
+TEST_F(EditModeTest, UndoOfATimeLineIsCarriedLikeTheEdit)
+{
+    caretAt(1, 11);
+    type('2', 1, "00:00:05,200 --> 00:00:07,500");
+    caretAt(10, 0);
+    controller.UserRichEditMouseDown();
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(1), "00:00:05,000 --> 00:00:07,500");
+    EXPECT_EQ(formatted().line(1), "00:00:05,000 --> 00:00:07,500");
+    EXPECT_EQ(formatted().line(9), "00:00:05,000 --> 00:00:07,500");
+    EXPECT_EQ(files.files[kFormatted], formatted().text());
+    EXPECT_EQ(session().SelectedLineText, "abc") << "the caret's line is followed as before";
+    controller.plainRedo();
+    EXPECT_EQ(formatted().line(9), "00:00:05,200 --> 00:00:07,500");
+}
+
+TEST_F(EditModeTest, NewEditAfterAnUndoDropsTheRedoAndAReloadDropsTheHistory)
+{
+    caretAt(2, 5);
+    type('!', 2, "Hello!");
+    controller.plainUndo();
+    type('?', 2, "Hello?");
+    controller.plainRedo();
+    EXPECT_EQ(plain().line(2), "Hello?");
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(2), "Hello");
+
+    type('#', 2, "Hello#");
+    controller.ContinueButtonClick();
+    open();
+    controller.Timer1Timer();
+    const std::string reloaded = plain().text();
+    controller.plainUndo();
+    EXPECT_EQ(plain().text(), reloaded) << "the undo steps of the document before the load are gone";
+}
+
+TEST_F(EditModeTest, TypingErasedAgainLeavesNothingToUndo)
+{
+    caretAt(2, 5);
+    type('!', 2, "Hello!");
+    caretAt(2, 6);
+    type(keys::kBackspace, 2, "Hello");
+    const std::size_t writes = files.writes.size();
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(2), "Hello");
+    EXPECT_EQ(files.writes.size(), writes);
+}
+
+TEST_F(EditModeTest, UndoOutsideEditModeChangesNothing)
+{
+    caretAt(2, 5);
+    type('!', 2, "Hello!");
+    controller.ContinueButtonClick();
+    const std::size_t writes = files.writes.size();
+    controller.plainUndo();
+    EXPECT_EQ(plain().line(2), "Hello!");
+    EXPECT_EQ(files.writes.size(), writes);
+}
+
 } // namespace
 } // namespace vantor::test

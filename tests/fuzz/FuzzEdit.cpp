@@ -85,13 +85,15 @@ public:
             // The fakes' records of calls would grow with every operation; nothing here reads them.
             m_rig.player.calls.clear();
             m_rig.player.seeks.clear();
-            const std::size_t code = m_input.below(24);
+            const std::size_t code = m_input.below(26);
             const bool appended = operate(code);
             if (m_trace)
                 trace(code);
             bool changed = true;
             if (appended) {
                 checkAppend(m_before);
+            } else if (code >= 24) {
+                checkHistoryStep(m_before);
             } else if (m_rig.view.editsSent == editsBefore) {
                 check(m_rig.formatted().lines() == m_before.formatted
                         && m_rig.plain().lines() == m_before.plain,
@@ -214,8 +216,28 @@ private:
             m_rig.view.setText(Control::InputEdit, kEntries[m_input.below(std::size(kEntries))]);
             m_rig.guarded([&] { m_rig.controller.InputEditKeyDown(keys::kEnter); });
             return true;
+        case 24:
+            m_rig.guarded([&] { m_rig.controller.plainUndo(); });
+            break;
+        case 25:
+            m_rig.guarded([&] { m_rig.controller.plainRedo(); });
+            break;
         }
         return false;
+    }
+
+    // An undo or redo: like an edit it keeps the number of lines of both documents and changes at most one
+    // line of the plain document.
+    void checkHistoryStep(const Snapshot& before)
+    {
+        const auto& plain = m_rig.plain().lines();
+        check(m_rig.formatted().lines().size() == before.formatted.size()
+                && plain.size() == before.plain.size(),
+            "an undo or redo keeps the number of lines of both documents");
+        std::size_t changedLines = 0;
+        for (std::size_t j = 0; j < plain.size(); ++j)
+            changedLines += plain[j] != before.plain[j];
+        check(changedLines <= 1, "an undo or redo changes at most one line of the plain document");
     }
 
     // One edit the view sent for line `index`. The plain document changes in that line only. The formatted

@@ -15,6 +15,9 @@ public:
     std::vector<std::string> questions;
     std::vector<std::string> errors;
     int openDialogs = 0;
+    // What the timing dialog answers (nothing: cancelled), and the offsets it was shown with.
+    std::optional<int> reactionOffset;
+    std::vector<int> offsetDialogs;
 
     std::optional<std::string> chooseOpenFile() override
     {
@@ -25,6 +28,11 @@ public:
     {
         questions.push_back(text);
         return answerYes;
+    }
+    std::optional<int> askReactionOffset(int currentMs) override
+    {
+        offsetDialogs.push_back(currentMs);
+        return reactionOffset;
     }
     void reportError(const std::string& text) override { errors.push_back(text); }
 };

@@ -24,6 +24,7 @@ public:
     // What seekPending() answers; the fake's own seeks arrive at once.
     bool seeking = false;
     std::string url;
+    double rate = 1.0;
     std::string statusText = "已停止";
     std::string failOn;
     std::vector<std::string> calls;
@@ -91,6 +92,12 @@ public:
         record("status");
         return statusText;
     }
+    void setSpeed(double factor) override
+    {
+        record("setSpeed");
+        rate = factor;
+    }
+    double speed() override { return rate; }
     void fitDisplay(int left, int top, int width, int height) override
     {
         record("fitDisplay");

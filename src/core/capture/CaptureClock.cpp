@@ -1,5 +1,6 @@
 #include "capture/CaptureClock.h"
 
+#include "capture/TimingAids.h"
 #include "srt/TimeCode.h"
 
 #include <algorithm>
@@ -59,7 +60,7 @@ std::string CaptureClock::CurrentTimeCode()
 
 void CaptureClock::Timer1Timer()
 {
-    m_view.setText(Control::Label2, m_player.status() + kStatusPadding);
+    m_view.setText(Control::Label2, m_player.status() + statusSpeedNote(m_player.speed()) + kStatusPadding);
     CurrentTimeCode();
     if (!m_session.PlayerPositionText.empty()) {
         if (CurrentTimeCode().size() == 12)

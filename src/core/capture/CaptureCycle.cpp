@@ -4,7 +4,24 @@
 #include "srt/SrtLayout.h"
 #include "srt/TimeCode.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 namespace vantor {
+
+namespace {
+
+// hh:mm:ss,mmm of a position, milliseconds cut off as the time codes of the clock have them.
+std::string timeCodeOfSeconds(double seconds)
+{
+    const long long whole = static_cast<long long>(std::floor(std::clamp(seconds, 0.0, 359999.0)));
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,", whole / 3600, whole / 60 % 60, whole % 60);
+    return text + millisecondsOf(formatPositionSeconds(seconds));
+}
+
+} // namespace
 
 CaptureCycle::CaptureCycle(CaptureSession& session, SubtitleDocuments& documents, SubtitleFileSet& files,
     CaptureClock& clock, MainView& view, MediaPlayer& player, TextCodec& codec, ComposeTextLine compose)
@@ -19,25 +36,44 @@ CaptureCycle::CaptureCycle(CaptureSession& session, SubtitleDocuments& documents
 {
 }
 
+std::string CaptureCycle::markAt(const std::string& clockCode, double position, Seconds& seconds) const
+{
+    if (m_reactionOffsetMs <= 0) {
+        seconds = position;
+        return clockCode;
+    }
+    // The key came late by the user's reaction time: the mark goes back by it, never before the start.
+    const double marked = std::max(0.0, position - m_reactionOffsetMs / 1000.0);
+    seconds = marked;
+    return timeCodeOfSeconds(marked);
+}
+
 void CaptureCycle::StartTimeButtonClick()
 {
     m_player.play();
     const std::string start = m_view.text(Control::Edit1);
     if (trimControl(start) == ":0" || start == kZeroTimeCode) {
         // The first entry of a file starts at 00:00:00,001 wherever the video stands; the loop starts at
-        // the real position.
-        m_session.StartSeconds = static_cast<Seconds>(m_player.currentPosition()) + kFirstMarkOffset;
+        // the real position (less the reaction offset).
+        Seconds marked = 0;
+        markAt(std::string(), m_player.currentPosition(), marked);
+        m_session.StartSeconds = marked + kFirstMarkOffset;
         m_view.setText(Control::Edit1, std::string(kFirstTimeCode));
     } else {
-        m_view.setText(Control::Edit1, m_clock.CurrentTimeCode());
-        m_session.StartSeconds = m_player.currentPosition();
+        const std::string code = m_clock.CurrentTimeCode();
+        Seconds marked = 0;
+        m_view.setText(Control::Edit1, markAt(code, m_player.currentPosition(), marked));
+        m_session.StartSeconds = marked;
     }
 }
 
 void CaptureCycle::EndTimeButtonClick()
 {
-    m_session.EndSeconds = m_player.currentPosition();
-    m_view.setText(Control::Edit2, m_clock.CurrentTimeCode());
+    const double position = m_player.currentPosition();
+    Seconds marked = 0;
+    const std::string code = markAt(m_clock.CurrentTimeCode(), position, marked);
+    m_session.EndSeconds = marked;
+    m_view.setText(Control::Edit2, code);
     LockTimeButtons();
 }
 

@@ -25,6 +25,11 @@ public:
     CaptureCycle(CaptureSession& session, SubtitleDocuments& documents, SubtitleFileSet& files,
         CaptureClock& clock, MainView& view, MediaPlayer& player, TextCodec& codec, ComposeTextLine compose);
 
+    // Milliseconds (0–1000) taken off every start and end mark for the user's reaction time; never below
+    // the media start. 0 leaves the marks as the player reports them.
+    void setReactionOffset(int milliseconds) { m_reactionOffsetMs = milliseconds; }
+    int reactionOffset() const { return m_reactionOffsetMs; }
+
     void StartTimeButtonClick();
     void EndTimeButtonClick();
     void LockTimeButtons();
@@ -33,6 +38,9 @@ public:
 
 private:
     std::string timeLine();
+    // The mark for the player's `position` whose clock time code is `clockCode`, less the reaction
+    // offset: its time code, and its seconds in `seconds`.
+    std::string markAt(const std::string& clockCode, double position, Seconds& seconds) const;
 
     CaptureSession& m_session;
     SubtitleDocuments& m_documents;
@@ -42,6 +50,7 @@ private:
     MediaPlayer& m_player;
     TextCodec& m_codec;
     ComposeTextLine m_compose;
+    int m_reactionOffsetMs = 0;
 };
 
 } // namespace vantor

@@ -122,7 +122,7 @@ void EditMode::ApplyPlainEditToFormatted()
 
 void EditMode::carryPlainEdit()
 {
-    m_session.CaretLine = m_view.plainSelectionStartLine();
+    m_session.CaretLine = m_replayLine ? *m_replayLine : m_view.plainSelectionStartLine();
     const long long caret = m_session.CaretLine;
     const std::string line = lineAt(m_documents.PlainDocument, caret);
     const std::string above = lineAt(m_documents.PlainDocument, caret - 1);
@@ -173,8 +173,52 @@ void EditMode::plainLineEdited(std::size_t index, const std::string& text)
         throw Error("The edited line is not part of the subtitles.");
     // A character the file cannot hold is refused before anything changes.
     std::string bytes = m_codec.encode(text, m_documents.codePage);
-    if (bytes != plain.line(index))
-        plain.replace(index, std::move(bytes));
+    if (bytes == plain.line(index))
+        return;
+    const std::string before = plain.line(index);
+    plain.replace(index, bytes);
+    m_history.record(index, before, bytes);
+}
+
+void EditMode::undoPlainEdit()
+{
+    if (!m_view.isVisible(Control::UserRichEdit))
+        return;
+    if (const auto step = m_history.undo())
+        replayPlainEdit(step->line, step->after, step->before);
+}
+
+void EditMode::redoPlainEdit()
+{
+    if (!m_view.isVisible(Control::UserRichEdit))
+        return;
+    if (const auto step = m_history.redo())
+        replayPlainEdit(step->line, step->before, step->after);
+}
+
+void EditMode::replayPlainEdit(std::size_t line, const std::string& expected, const std::string& text)
+{
+    TextDocument& plain = m_documents.PlainDocument;
+    if (line >= plain.lineCount() || plain.line(line) != expected) {
+        // The document changed under the history (it cannot, short of a bug): refuse rather than guess.
+        m_history.clear();
+        return;
+    }
+    // The edit is carried from its own line, whatever line the caret is on; a time line's old text is the
+    // one it holds now. Afterwards the caret's line is taken again, as a key in the view takes it.
+    struct Restore {
+        EditMode& self;
+        ~Restore()
+        {
+            self.m_replayLine.reset();
+            self.m_session.CaretLine = self.m_view.plainSelectionStartLine();
+            self.m_session.SelectedLineText
+                = self.lineAt(self.m_documents.PlainDocument, self.m_session.CaretLine);
+        }
+    } restore { *this };
+    m_replayLine = static_cast<long long>(line);
+    m_session.SelectedLineText = expected;
+    plain.replace(line, text);
 }
 
 } // namespace vantor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/PlainEditHistory.h"
 #include "documents/SubtitleFileSet.h"
 #include "model/CaptureSession.h"
 #include "model/SubtitleDocuments.h"
@@ -9,6 +10,7 @@
 #include "ports/TextCodec.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vantor {
@@ -41,10 +43,19 @@ public:
     void ApplyPlainEditToFormatted();
     // The user changed line `index` of the plain view to `text` (UTF-8).
     void plainLineEdited(std::size_t index, const std::string& text);
+    // Takes back the user's last edit of a line of the plain view, or carries out again the last one taken
+    // back; like any edit it reaches the formatted document and both files. Only while the plain view
+    // shows; never inserts or removes a line.
+    void undoPlainEdit();
+    void redoPlainEdit();
+    // The plain document's lines moved or were replaced wholesale: earlier edits can no longer be undone.
+    void forgetPlainEdits() { m_history.clear(); }
 
 private:
     void followCaretLine();
     void carryPlainEdit();
+    // Line `line` of the plain document becomes `text`, carried over as if the user had typed it there.
+    void replayPlainEdit(std::size_t line, const std::string& expected, const std::string& text);
     std::string lineAt(const TextDocument& document, long long index) const;
 
     CaptureSession& m_session;
@@ -54,6 +65,9 @@ private:
     MediaPlayer& m_player;
     TextCodec& m_codec;
     EditModeStyle m_style;
+    PlainEditHistory m_history;
+    // The line an undo or redo changes; the edit is carried from there rather than from the caret's line.
+    std::optional<long long> m_replayLine;
 };
 
 } // namespace vantor

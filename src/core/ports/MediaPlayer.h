@@ -53,6 +53,10 @@ public:
     virtual bool seekPending() = 0;
     // A short status text (UTF-8) for the status label; nothing depends on its wording.
     virtual std::string status() = 0;
+    // Playback rate, 1.0 for normal speed; the pitch stays. Positions stay in media time at any rate.
+    virtual void setSpeed(double factor) = 0;
+    // The rate last set (1.0 until then); never fails.
+    virtual double speed() = 0;
     // Makes the picture cover the rectangle, in the video panel's coordinates.
     virtual void fitDisplay(int left, int top, int width, int height) = 0;
     // Draws `events` over the picture from now on, in place of what was drawn; none clears it. They stay
