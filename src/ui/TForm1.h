@@ -19,6 +19,7 @@ namespace vantor {
 
 class Dialogs;
 class MainController;
+class PlainTextView;
 
 // The main window: every control at its designed place, with its object name, caption, hint and font.
 // Its slots only forward to the core's handlers; no exception crosses the event loop (a handler's error
@@ -45,6 +46,7 @@ public:
     int videoPanelWidth() const override;
     int videoPanelHeight() const override;
     void plainViewReset(const std::vector<std::string>& lines) override;
+    void plainViewShow(std::size_t lineCount, const PlainLineReader& line) override;
     void plainViewInsertLine(std::size_t index, const std::string& line) override;
     void plainViewRemoveLine(std::size_t index) override;
     void plainViewReplaceLine(std::size_t index, const std::string& line) override;
@@ -87,7 +89,7 @@ private:
         bool m_previous;
     };
     bool m_mirroring = false;
-    QPlainTextEdit* plainView() const;
+    PlainTextView* plainView() const;
     // Runs a core handler behind a button or key.
     template <typename Handler> void forward(Handler handler);
 
@@ -100,8 +102,6 @@ private:
     bool m_shownOnce = false;
     bool m_released = false;
     std::string m_lastTickError;
-    // Lines of the plain document; the view always holds at least one (empty) block.
-    std::size_t m_plainLineCount = 0;
 };
 
 } // namespace vantor
