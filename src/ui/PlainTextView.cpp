@@ -22,6 +22,7 @@ PlainTextView::PlainTextView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &PlainTextView::followScroll);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &PlainTextView::followScroll);
 }
 
 void PlainTextView::resetLines(std::size_t count, LineReader reader)
@@ -84,25 +85,31 @@ void PlainTextView::fillWindow(std::size_t first, bool keepPlace)
     m_filling = wasFilling;
 }
 
+// The window moves when the top of the view or the caret comes near one of its ends, behind which the
+// document goes on; it is centred on the caret when that was what came near, else on the top of the view.
 void PlainTextView::followScroll()
 {
     if (m_filling || m_movePending || m_windowLines >= m_lineCount)
         return;
+    const auto nearEnd = [this](std::size_t block) {
+        return (m_firstLine > 0 && block < kWindowMargin)
+            || (m_firstLine + m_windowLines < m_lineCount && block + kWindowMargin >= m_windowLines);
+    };
     const auto top = static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
-    const bool nearStart = m_firstLine > 0 && top < kWindowMargin;
-    const bool nearEnd = m_firstLine + m_windowLines < m_lineCount && top + kWindowMargin > m_windowLines;
-    if (!nearStart && !nearEnd)
+    const auto caret = static_cast<std::size_t>(std::max(0, textCursor().blockNumber()));
+    if (!nearEnd(top) && !nearEnd(caret))
         return;
     // Not inside the key or wheel event that scrolled: the editor is still handling it.
     m_movePending = true;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, nearEnd] {
         m_movePending = false;
         if (m_windowLines >= m_lineCount)
             return;
+        const auto top = static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
+        const auto caret = static_cast<std::size_t>(std::max(0, textCursor().blockNumber()));
+        const std::size_t centre = m_firstLine + (nearEnd(caret) ? caret : top);
         const std::size_t lines = m_lineCount <= kWholeLines ? m_lineCount : kWindowLines;
-        const std::size_t top
-            = m_firstLine + static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
-        const std::size_t first = std::min(top > lines / 2 ? top - lines / 2 : 0, m_lineCount - lines);
+        const std::size_t first = std::min(centre > lines / 2 ? centre - lines / 2 : 0, m_lineCount - lines);
         if (first != m_firstLine || lines != m_windowLines)
             fillWindow(first, true);
     });

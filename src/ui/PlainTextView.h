@@ -14,9 +14,9 @@ namespace vantor {
 //
 // It shows a document of lines that it reads on demand. A document of up to kWholeLines lines is held
 // whole; of a longer one the editor holds a window of kWindowLines lines, and the window moves (is filled
-// afresh) when the view scrolls near one of its ends. A QTextDocument costs some 500 bytes and 3 µs a
-// line, and every line of it is built before the first is shown: 400,000 lines would take 1.1 s and
-// 190 MB, where the window takes some 12 ms and 2 MB whatever the document's size. Lines are numbered in
+// afresh) when the view scrolls or the caret moves near one of its ends. A QTextDocument costs some 500 bytes
+// and 3 µs a line, and every line of it is built before the first is shown: 400,000 lines would take 1.1 s
+// and 190 MB, where the window takes some 12 ms and 2 MB whatever the document's size. Lines are numbered in
 // the document (the editor's block b is line firstLine() + b).
 class PlainTextView : public QPlainTextEdit {
     Q_OBJECT
@@ -57,7 +57,8 @@ private:
     // `keepPlace`, the caret and the top line stay at their lines of the document where the new window
     // holds them.
     void fillWindow(std::size_t first, bool keepPlace);
-    // Moves the window, after the event at hand, when the view has scrolled near one of its ends.
+    // Moves the window, after the event at hand, when the view has scrolled or the caret has moved near
+    // one of its ends.
     void followScroll();
     void insertBlock(std::size_t block, const QString& text);
     void removeBlock(std::size_t block);

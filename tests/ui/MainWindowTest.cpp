@@ -264,6 +264,58 @@ TEST_F(EditViewTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
         "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?a b</b>\r\n\r\n");
 }
 
+// A file longer than the plain view holds at once: the keys lead the caret to its first and its last entry,
+// and what is typed there reaches both files at that entry, every other byte unchanged.
+TEST_F(MainWindowTest, LongFileIsEditedAtItsFirstAndLastEntryThroughTheKeyboard)
+{
+    constexpr int kEntries = 6000; // 24,000 lines: more than the view holds whole
+    const auto timeLine = [](int i) {
+        return QStringLiteral("00:%1:%2,000 --> 00:%1:%2,500")
+            .arg(i / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(i % 60, 2, 10, QLatin1Char('0'))
+            .toLatin1();
+    };
+    const auto file = [&](const QByteArray& firstText, const QByteArray& lastText, bool formatted) {
+        QByteArray bytes;
+        for (int i = 1; i <= kEntries; ++i) {
+            const QByteArray text = i == 1 ? firstText
+                : i == kEntries            ? lastText
+                                           : "Text " + QByteArray::number(i);
+            bytes += QByteArray::number(i) + "\r\n" + timeLine(i) + "\r\n"
+                + (formatted ? kDefaultBlock + text + "</b>" : text) + "\r\n\r\n";
+        }
+        return bytes;
+    };
+    QPlainTextEdit* plain = openForEditing(file("Text 1", "Text 6000", true));
+    ASSERT_LT(plain->document()->blockCount(), 4 * kEntries);
+    plain->setFocus();
+    const auto caretLine = [&] { return form.plainSelectionStartLine(); };
+    EXPECT_EQ(caretLine(), 4 * kEntries - 1);
+
+    for (int i = 0; i < 50 && caretLine() != 0; ++i) {
+        QTest::keyClick(plain, Qt::Key_Home, Qt::ControlModifier);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(caretLine(), 0);
+    QTest::keyClick(plain, Qt::Key_Down);
+    QTest::keyClick(plain, Qt::Key_Down);
+    QTest::keyClick(plain, Qt::Key_End);
+    QTest::keyClicks(plain, "!");
+
+    for (int i = 0; i < 50 && caretLine() != 4 * kEntries - 1; ++i) {
+        QTest::keyClick(plain, Qt::Key_End, Qt::ControlModifier);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(caretLine(), 4 * kEntries - 1);
+    QTest::keyClick(plain, Qt::Key_Up);
+    QTest::keyClick(plain, Qt::Key_End);
+    QTest::keyClicks(plain, "?");
+
+    EXPECT_EQ(readAll(path("clip.srt")), file("Text 1!", "Text 6000?", true));
+    EXPECT_EQ(readAll(path("NoFormatclip.srt")), file("Text 1!", "Text 6000?", false));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string> {});
+}
+
 // Every printable ASCII character, and a Chinese run typed and pasted, reach both files wherever the caret
 // stands in a text line: at its end, in its middle, and in lines of one and of two bytes, where the last
 // character must not be erased. (Qt's key number for "." is the number the key rules give Delete.)
