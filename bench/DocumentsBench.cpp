@@ -6,6 +6,7 @@
 //
 //   DocumentsBench [ENTRIES...]   the sizes to measure (10000 100000)
 #include "Application.h"
+#include "BenchSupport.h"
 #include "FakeDialogs.h"
 #include "FakeFontOptionView.h"
 #include "FakeHotKeyService.h"
@@ -35,27 +36,6 @@ using namespace vantor;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::string timeCode(long long ms)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%03lld", ms / 3600000, ms / 60000 % 60,
-        ms / 1000 % 60, ms % 1000);
-    return buffer;
-}
-
-// A default-styled formatted file of `entries` entries, with GBK Chinese text.
-std::string formattedFile(int entries)
-{
-    const std::string block = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
-    std::string text;
-    for (int i = 1; i <= entries; ++i) {
-        const long long start = static_cast<long long>(i) * 2000;
-        text += std::to_string(i) + "\r\n" + timeCode(start) + " --> " + timeCode(start + 1500) + "\r\n"
-            + block + std::to_string(i) + " \xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7</b>\r\n\r\n";
-    }
-    return text;
-}
 
 void writeFile(const QString& path, const std::string& bytes)
 {
@@ -125,7 +105,7 @@ struct CoreRig {
 // One size: the load to the edit view (time and memory), a save, keystrokes and Enter.
 void measureSize(int entries, const QTemporaryDir& folder, const QString& video)
 {
-    const std::string file = formattedFile(entries);
+    const std::string file = bench::formattedSubtitleFile(entries);
     std::printf(
         "\ndocument: %d entries, %zu bytes, folder %s\n", entries, file.size(), qPrintable(folder.path()));
     const bool large = entries >= 100000;
