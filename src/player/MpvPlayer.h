@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_event;
@@ -79,6 +80,10 @@ public:
     // once when mpv has signalled nothing new.
     void drainEvents();
 
+    // Runs `handler` on this thread once mpv has started or failed to start, at once if it has: what is
+    // asked of the player then is carried out at once rather than kept for later.
+    void whenStarted(std::function<void()> handler);
+
     // True once the opened file is loaded and its duration known.
     bool isFileLoaded() const { return m_fileLoaded; }
     // Number of seeks sent to mpv since creation (measuring tools use it).
@@ -91,6 +96,7 @@ private:
     // On the GUI thread, queued by the worker: takes the handle into use and carries out the requests
     // made meanwhile.
     void finishStart();
+    void runStartedHandlers();
     void joinStarter();
     void loadFile();
     void check(int result) const;
@@ -117,6 +123,7 @@ private:
     std::string m_path;
     std::string m_error;
     std::function<void(const std::string&)> m_openFailureHandler;
+    std::vector<std::function<void()>> m_startedHandlers;
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
     bool m_pause = true;

@@ -4,6 +4,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -262,6 +263,27 @@ TEST_F(EditViewTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
         controller.documents().FormattedDocument.lineCount());
     EXPECT_EQ(readAll(path("clip.srt")),
         "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?a b</b>\r\n\r\n");
+}
+
+// The video given at start opens once the player has started, and its subtitle file is loaded for editing
+// as when it is opened through the dialog.
+TEST_F(MainWindowTest, VideoGivenAtStartOpensWithItsSubtitleFile)
+{
+    QFile file(path("clip.srt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
+    file.close();
+    QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+    dialogs.answerYes = true;
+    app.openVideoAtStart(path("clip.mp4").toStdString());
+    auto* plain = find<QPlainTextEdit>("UserRichEdit");
+    QElapsedTimer clock;
+    clock.start();
+    while (plain->isHidden() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(plain->isHidden());
+    EXPECT_EQ(plain->toPlainText().toStdString(), "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    EXPECT_EQ(dialogs.errors, std::vector<std::string> {});
 }
 
 // A file longer than the plain view holds at once: the keys lead the caret to its first and its last entry,
