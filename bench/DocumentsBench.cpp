@@ -20,6 +20,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -144,6 +146,45 @@ void measureSize(int entries, const QTemporaryDir& folder, const QString& video)
         "%-58s %7.1f MiB = %.2f MiB per 1,000 entries (goal: <= 1 MiB per 1,000; first run %.1f MiB)\n",
         "memory added by the load (median, resident set)", addedMiB, addedMiB / (entries / 1000.0),
         static_cast<double>(added.front()) / 1024.0);
+
+    // Keystrokes typed into the plain view of the real (offscreen) window, in the text line of the last
+    // entry, where the loaded view stands: the widget, the core and both files saved.
+    {
+        writeFile(folder.filePath("clip.srt"), file);
+        test::FakeDialogs dialogs;
+        dialogs.answerYes = true;
+        test::FakeSettingsStore settings;
+        Application app(
+            { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
+        app.show();
+        app.controller().openVideo(video.toStdString());
+        QApplication::processEvents();
+        auto* plain = app.window().findChild<QPlainTextEdit*>(QStringLiteral("UserRichEdit"));
+        QTextCursor cursor = plain->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::PreviousBlock);
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        plain->setTextCursor(cursor);
+        plain->setFocus();
+        QApplication::processEvents();
+        const auto key = [&](QEvent::Type type) {
+            QKeyEvent event(type, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+            QApplication::sendEvent(plain, &event);
+        };
+        std::snprintf(label, sizeof label, "keystroke typed into the window's view, %d entries", entries);
+        report(label,
+            measure(large ? 50 : 200,
+                [&] {
+                    key(QEvent::KeyPress);
+                    key(QEvent::KeyRelease);
+                }),
+            "as the keystroke above");
+        const auto& lines = app.controller().documents().PlainDocument;
+        if (lines.line(lines.lineCount() - 2).find("aaaa") == std::string::npos)
+            std::printf("the keystrokes did not reach the plain document\n");
+        if (!dialogs.errors.empty())
+            std::printf("errors reported: %s\n", dialogs.errors.front().c_str());
+    }
 
     writeFile(folder.filePath("clip.srt"), file);
     CoreRig rig(video);
