@@ -23,6 +23,57 @@ PlainTextView::PlainTextView(QWidget* parent)
 {
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &PlainTextView::followScroll);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &PlainTextView::followScroll);
+    // The document's scroll bar stands where the editor's own does, which is hidden while it is shown; the
+    // editor's own still scrolls the view (wheel, keys) and the document's follows it.
+    m_documentBar = new QScrollBar(Qt::Vertical);
+    m_documentBar->setObjectName(QStringLiteral("DocumentScrollBar"));
+    m_documentBar->hide();
+    addScrollBarWidget(m_documentBar, Qt::AlignTop);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &PlainTextView::syncDocumentBar);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &PlainTextView::syncDocumentBar);
+    connect(m_documentBar, &QScrollBar::valueChanged, this, &PlainTextView::scrollDocumentTo);
+}
+
+std::size_t PlainTextView::topLine() const
+{
+    return m_firstLine + static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
+}
+
+void PlainTextView::syncDocumentBar()
+{
+    const bool windowed = m_windowLines < m_lineCount;
+    QScrollBar* own = verticalScrollBar();
+    if (own->isHidden() != windowed)
+        own->setVisible(!windowed);
+    if (m_documentBar->isHidden() == windowed)
+        m_documentBar->setVisible(windowed);
+    if (!windowed)
+        return;
+    const QSignalBlocker quiet(m_documentBar);
+    const std::size_t outside = m_lineCount - m_windowLines;
+    m_documentBar->setRange(
+        0, static_cast<int>(static_cast<std::size_t>(std::max(0, own->maximum())) + outside));
+    m_documentBar->setPageStep(own->pageStep());
+    m_documentBar->setSingleStep(own->singleStep());
+    m_documentBar->setValue(static_cast<int>(topLine()));
+}
+
+void PlainTextView::scrollDocumentTo(int line)
+{
+    if (m_filling || m_windowLines >= m_lineCount || line < 0)
+        return;
+    const auto target = static_cast<std::size_t>(line);
+    QScrollBar* own = verticalScrollBar();
+    // Within the window the editor scrolls (and moves its window when that comes near an end); beyond it,
+    // a window around the line is filled.
+    if (target >= m_firstLine
+        && target - m_firstLine <= static_cast<std::size_t>(std::max(0, own->maximum()))) {
+        own->setValue(static_cast<int>(target - m_firstLine));
+        return;
+    }
+    const std::size_t first = std::min(target > kWindowLines / 2 ? target - kWindowLines / 2 : 0,
+        m_lineCount - std::min(m_lineCount, kWindowLines));
+    fillWindow(first, true, target);
 }
 
 void PlainTextView::resetLines(std::size_t count, LineReader reader)
@@ -35,7 +86,7 @@ void PlainTextView::resetLines(std::size_t count, LineReader reader)
     fillWindow(m_windowLines == 0 ? last : std::min(m_firstLine, last), false);
 }
 
-void PlainTextView::fillWindow(std::size_t first, bool keepPlace)
+void PlainTextView::fillWindow(std::size_t first, bool keepPlace, std::size_t top)
 {
     // Where the caret, its anchor and the top of the view are in the document, to put them back.
     const QTextDocument* text = document();
@@ -47,7 +98,6 @@ void PlainTextView::fillWindow(std::size_t first, bool keepPlace)
     const QTextCursor before = textCursor();
     const auto anchor = place(before.anchor());
     const auto caret = place(before.position());
-    const std::size_t top = m_firstLine + static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
     const int across = horizontalScrollBar()->value();
 
     const std::size_t lines = std::min(
@@ -69,20 +119,21 @@ void PlainTextView::fillWindow(std::size_t first, bool keepPlace)
         };
         const auto inWindow
             = [&](std::size_t line) { return line >= m_firstLine && line < m_firstLine + lines; };
-        const std::size_t topLine = std::clamp(top, m_firstLine, m_firstLine + lines - 1);
+        const std::size_t shownTop = std::clamp(top, m_firstLine, m_firstLine + lines - 1);
         QTextCursor cursor(document());
         if (inWindow(anchor.first) && inWindow(caret.first)) {
             cursor.setPosition(position(anchor));
             cursor.setPosition(position(caret), QTextCursor::KeepAnchor);
         } else {
             // The caret was scrolled out of reach: it goes to the line at the top of the view.
-            cursor.setPosition(position({ topLine, 0 }));
+            cursor.setPosition(position({ shownTop, 0 }));
         }
         setTextCursor(cursor);
-        verticalScrollBar()->setValue(static_cast<int>(topLine - m_firstLine));
+        verticalScrollBar()->setValue(static_cast<int>(shownTop - m_firstLine));
         horizontalScrollBar()->setValue(across);
     }
     m_filling = wasFilling;
+    syncDocumentBar();
 }
 
 // The window moves when the top of the view or the caret comes near one of its ends, behind which the
@@ -111,7 +162,7 @@ void PlainTextView::followScroll()
         const std::size_t lines = m_lineCount <= kWholeLines ? m_lineCount : kWindowLines;
         const std::size_t first = std::min(centre > lines / 2 ? centre - lines / 2 : 0, m_lineCount - lines);
         if (first != m_firstLine || lines != m_windowLines)
-            fillWindow(first, true);
+            fillWindow(first, true, m_firstLine + top);
     });
 }
 
@@ -134,6 +185,7 @@ void PlainTextView::insertLine(std::size_t index, const QString& text)
         ++m_windowLines;
     }
     ++m_lineCount;
+    syncDocumentBar();
 }
 
 void PlainTextView::removeLine(std::size_t index)
@@ -149,6 +201,7 @@ void PlainTextView::removeLine(std::size_t index)
     --m_lineCount;
     if (m_windowLines == 0 && m_lineCount > 0)
         fillWindow(std::min(m_firstLine, m_lineCount - 1), false);
+    syncDocumentBar();
 }
 
 void PlainTextView::replaceLine(std::size_t index, const QString& text)
@@ -195,6 +248,17 @@ void PlainTextView::removeBlock(std::size_t index)
         cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
     }
     cursor.removeSelectedText();
+}
+
+// The editor scrolls itself to the caret without a word to its scroll bar's listeners; whatever scrolled,
+// the view is painted afresh, and the document's scroll bar and the window follow from there.
+void PlainTextView::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    if (m_windowLines < m_lineCount) {
+        syncDocumentBar();
+        followScroll();
+    }
 }
 
 void PlainTextView::insertFromMimeData(const QMimeData* source)

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+class QScrollBar;
+
 #include <cstddef>
 #include <functional>
 
@@ -41,6 +43,8 @@ public:
     // The document's line of the editor's first block, and the number of lines the editor holds.
     std::size_t firstLine() const { return m_firstLine; }
     std::size_t windowLines() const { return m_windowLines; }
+    // The scroll bar over the whole document, shown in place of the editor's own while it holds a window.
+    QScrollBar* documentScrollBar() const { return m_documentBar; }
     // True while the view itself changes the editor's text: no such change is the user's.
     bool fillingWindow() const { return m_filling; }
 
@@ -51,12 +55,19 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Fills the editor with the lines from `first` on (at most kWindowLines of a long document). With
-    // `keepPlace`, the caret and the top line stay at their lines of the document where the new window
-    // holds them.
-    void fillWindow(std::size_t first, bool keepPlace);
+    // `keepPlace`, the caret stays at its line of the document where the new window holds it (else it goes
+    // to the start of the line `top`), and the view shows `top` at its top.
+    void fillWindow(std::size_t first, bool keepPlace, std::size_t top = 0);
+    // The document's line at the top of the view.
+    std::size_t topLine() const;
+    // Shows the document's scroll bar while the editor holds a window, and sets it to the view's place.
+    void syncDocumentBar();
+    // The user moved the document's scroll bar: the view goes to that line, moving the window if needed.
+    void scrollDocumentTo(int line);
     // Moves the window, after the event at hand, when the view has scrolled or the caret has moved near
     // one of its ends.
     void followScroll();
@@ -64,6 +75,7 @@ private:
     void removeBlock(std::size_t block);
 
     LineReader m_reader;
+    QScrollBar* m_documentBar = nullptr;
     std::size_t m_lineCount = 0;
     std::size_t m_firstLine = 0;
     // Lines in the editor; it always holds at least one (empty) block.

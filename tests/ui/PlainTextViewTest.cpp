@@ -92,6 +92,37 @@ TEST_F(PlainTextViewTest, LongDocumentIsShownFromItsEndReadingOnlyTheWindow)
     EXPECT_EQ(reads, kWindow);
 }
 
+// While the view holds a window, the scroll bar shown spans the whole document: it stands at the line at
+// the top of the view, and moving it anywhere brings that line to the top.
+TEST_F(PlainTextViewTest, DocumentScrollBarSpansTheWholeDocument)
+{
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    showDocument(100);
+    QApplication::processEvents();
+    QScrollBar* bar = view.documentScrollBar();
+    EXPECT_FALSE(bar->isVisibleTo(&view));
+    EXPECT_TRUE(view.verticalScrollBar()->isVisibleTo(&view));
+
+    showDocument(100000);
+    view.caretToEnd();
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isVisibleTo(&view));
+    EXPECT_FALSE(view.verticalScrollBar()->isVisibleTo(&view));
+    const auto top
+        = [&] { return view.firstLine() + static_cast<std::size_t>(view.verticalScrollBar()->value()); };
+    EXPECT_EQ(static_cast<std::size_t>(bar->value()), top());
+    EXPECT_GT(top(), 100000u - 30u) << "the view stands at the document's end";
+    EXPECT_GT(bar->value(), bar->maximum() - 2);
+
+    for (const int line : { 0, 50000, 50010, 99000 }) {
+        bar->setValue(line);
+        QApplication::processEvents();
+        EXPECT_EQ(top(), static_cast<std::size_t>(line)) << line;
+        EXPECT_EQ(bar->value(), line);
+        expectInLine();
+    }
+}
+
 // The document changes by one line before, inside, just after and far after the window: the view holds
 // the same lines of the document afterwards.
 struct ChangeCase {
