@@ -68,7 +68,7 @@ int child(int argc, char* argv[], const char* clip)
         app.videoWidget()->installEventFilter(&watch);
         app.form.show();
         const double shown = monotonicSeconds();
-        app.controller->openVideo(clip);
+        app.app.openVideoAtStart(clip);
         const double opened = monotonicSeconds();
         runEventLoopUntil(10, [&] { return watch.firstPaintFlushed > 0 && watch.firstFrame > 0; });
         std::printf("main %.6f\napplication %.6f\nplayer %.6f\nform %.6f\nassembled %.6f\nshown %.6f\nopened "

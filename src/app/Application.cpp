@@ -94,6 +94,17 @@ void Application::show()
     m_form.show();
 }
 
+void Application::openVideoAtStart(const std::string& path)
+{
+    m_player.whenStarted([this, path] {
+        try {
+            m_controller->openVideo(path);
+        } catch (const std::exception& error) {
+            m_dialogs.reportError(error.what());
+        }
+    });
+}
+
 void Application::step(std::string_view name) const
 {
     if (m_options.onStep)

@@ -58,6 +58,10 @@ public:
 
     // Shows the main window; its first show runs the style start-up.
     void show();
+    // Opens the video given at start (main's argument) once the player has started: the player then
+    // starts opening the clip on its own threads before the subtitle files beside it are loaded on this
+    // one, so that the clip never waits behind a long file. A failure goes to the error report.
+    void openVideoAtStart(const std::string& path);
 
     TForm1& window() { return m_form; }
     MainController& controller() { return *m_controller; }

@@ -95,7 +95,7 @@ int main(int argc, char* argv[])
                 vantor::hotKeyLabel(key).c_str());
         program.show();
         if (!video.empty())
-            program.controller().openVideo(video);
+            program.openVideoAtStart(video);
         return application.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(

@@ -108,14 +108,15 @@ void MainController::mirrorPlainChange(const TextDocument::Change& change)
     }
 }
 
+// The view reads the lines it shows when it shows them: a long document is neither decoded nor copied
+// whole into the window.
 void MainController::refreshPlainView()
 {
-    const TextDocument& plain = m_documents.PlainDocument;
-    std::vector<std::string> lines;
-    lines.reserve(plain.lineCount());
-    for (std::size_t i = 0; i < plain.lineCount(); ++i)
-        lines.push_back(m_ports.codec.decode(plain.line(i), m_documents.codePage));
-    m_ports.view.plainViewReset(lines);
+    m_ports.view.plainViewShow(m_documents.PlainDocument.lineCount(), [this](std::size_t index) {
+        const TextDocument& plain = m_documents.PlainDocument;
+        return index < plain.lineCount() ? m_ports.codec.decode(plain.line(index), m_documents.codePage)
+                                         : std::string();
+    });
 }
 
 bool MainController::UserRichEditKeyDown(int key, bool keyUp)

@@ -197,6 +197,7 @@ void MpvPlayer::finishStart()
     if (!m_startedHandle) {
         if (m_stateChangeHandler)
             m_stateChangeHandler();
+        runStartedHandlers();
         return;
     }
     m_mpv = std::exchange(m_startedHandle, nullptr);
@@ -235,6 +236,23 @@ void MpvPlayer::finishStart()
     // The status changes with the start (and every call throws if it failed): the window must tick again.
     if (m_stateChangeHandler)
         m_stateChangeHandler();
+    runStartedHandlers();
+}
+
+void MpvPlayer::runStartedHandlers()
+{
+    for (auto& handler : std::exchange(m_startedHandlers, {}))
+        handler();
+}
+
+void MpvPlayer::whenStarted(std::function<void()> handler)
+{
+    if (m_released)
+        return;
+    if (m_startFinished)
+        handler();
+    else
+        m_startedHandlers.push_back(std::move(handler));
 }
 
 void MpvPlayer::check(int result) const

@@ -83,6 +83,10 @@ public:
     // once when mpv has signalled nothing new.
     void drainEvents();
 
+    // Runs `handler` on this thread once mpv has started or failed to start, at once if it has: what is
+    // asked of the player then is carried out at once rather than kept for later.
+    void whenStarted(std::function<void()> handler);
+
     // True once the opened file is loaded and its duration known.
     bool isFileLoaded() const { return m_fileLoaded; }
     // Number of seeks sent to mpv since creation (measuring tools use it).
@@ -95,6 +99,7 @@ private:
     // On the GUI thread, queued by the worker: takes the handle into use and carries out the requests
     // made meanwhile.
     void finishStart();
+    void runStartedHandlers();
     void joinStarter();
     void loadFile();
     void check(int result) const;
@@ -124,6 +129,7 @@ private:
     std::string m_path;
     std::string m_error;
     std::function<void(const std::string&)> m_openFailureHandler;
+    std::vector<std::function<void()>> m_startedHandlers;
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
     bool m_pause = true;

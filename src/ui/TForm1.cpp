@@ -26,6 +26,8 @@
 #include <QTextFormat>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace vantor {
 
 namespace {
@@ -303,7 +305,7 @@ void TForm1::attach(MainController& controller)
     connect(button(Control::ContinueButton), &QPushButton::clicked, this,
         [this] { forward(&MainController::ContinueButtonClick); });
     controller.setTickRequestHandler([this] { requestTicks(); });
-    auto* plain = static_cast<PlainTextView*>(plainView());
+    PlainTextView* plain = plainView();
     connect(plain, &PlainTextView::mouseButtonChanged, this,
         [this] { forward(&MainController::UserRichEditMouseDown); });
     connect(plain->document(), &QTextDocument::contentsChange, this, &TForm1::onPlainContentsChange);
@@ -333,20 +335,21 @@ void TForm1::setVideoSurface(QWidget* surface)
 
 void TForm1::onPlainContentsChange(int position, int, int)
 {
-    if (m_mirroring || !m_controller)
+    PlainTextView* plain = plainView();
+    if (m_mirroring || plain->fillingWindow() || !m_controller)
         return;
-    QTextDocument* document = plainView()->document();
+    QTextDocument* document = plain->document();
     const std::size_t blocks = static_cast<std::size_t>(document->blockCount());
-    if (blocks != std::max<std::size_t>(1, m_plainLineCount)) {
+    if (blocks != std::max<std::size_t>(1, plain->windowLines())) {
         // An edit that changed the line structure slipped past the guards: show the document again
         // rather than let the view and the documents fall out of line.
         QTimer::singleShot(0, this, [this] { guarded([this] { m_controller->refreshPlainView(); }); });
         return;
     }
-    if (m_plainLineCount == 0)
+    if (plain->lineCount() == 0)
         return;
     const QTextBlock block = document->findBlock(position);
-    const auto index = static_cast<std::size_t>(block.blockNumber());
+    const auto index = plain->firstLine() + static_cast<std::size_t>(block.blockNumber());
     const std::string text = block.text().toStdString();
     guarded([this, index, &text] { m_controller->plainLineEdited(index, text); });
 }
@@ -403,86 +406,53 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-QPlainTextEdit* TForm1::plainView() const
+PlainTextView* TForm1::plainView() const
 {
-    return static_cast<QPlainTextEdit*>(m_controls.at(Control::UserRichEdit));
+    return static_cast<PlainTextView*>(m_controls.at(Control::UserRichEdit));
 }
 
 void TForm1::plainViewReset(const std::vector<std::string>& lines)
 {
+    auto copy = std::make_shared<const std::vector<std::string>>(lines);
+    plainViewShow(lines.size(), [copy](std::size_t index) { return copy->at(index); });
+}
+
+void TForm1::plainViewShow(std::size_t lineCount, const PlainLineReader& line)
+{
     const MirrorGuard guard(m_mirroring);
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(lines.size()));
-    for (const auto& line : lines)
-        texts.push_back(QString::fromStdString(line));
-    plainView()->setPlainText(texts.join(QLatin1Char('\n')));
-    m_plainLineCount = lines.size();
+    plainView()->resetLines(
+        lineCount, [line](std::size_t index) { return QString::fromStdString(line(index)); });
 }
 
 void TForm1::plainViewInsertLine(std::size_t index, const std::string& line)
 {
     const MirrorGuard guard(m_mirroring);
-    QTextDocument* document = plainView()->document();
-    QTextCursor cursor(document);
-    const QString text = QString::fromStdString(line);
-    if (m_plainLineCount == 0) {
-        cursor.insertText(text);
-    } else if (index >= m_plainLineCount) {
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(QLatin1Char('\n') + text);
-    } else {
-        cursor.setPosition(document->findBlockByNumber(static_cast<int>(index)).position());
-        cursor.insertText(text + QLatin1Char('\n'));
-    }
-    ++m_plainLineCount;
+    plainView()->insertLine(index, QString::fromStdString(line));
 }
 
 void TForm1::plainViewRemoveLine(std::size_t index)
 {
     const MirrorGuard guard(m_mirroring);
-    QTextDocument* document = plainView()->document();
-    const QTextBlock block = document->findBlockByNumber(static_cast<int>(index));
-    if (!block.isValid())
-        return;
-    QTextCursor cursor(document);
-    if (m_plainLineCount <= 1) {
-        cursor.select(QTextCursor::Document);
-    } else if (index + 1 >= m_plainLineCount) {
-        cursor.setPosition(block.previous().position() + block.previous().length() - 1);
-        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-    } else {
-        cursor.setPosition(block.position());
-        cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
-    }
-    cursor.removeSelectedText();
-    --m_plainLineCount;
+    plainView()->removeLine(index);
 }
 
 void TForm1::plainViewReplaceLine(std::size_t index, const std::string& line)
 {
     const MirrorGuard guard(m_mirroring);
-    const QTextBlock block = plainView()->document()->findBlockByNumber(static_cast<int>(index));
-    if (!block.isValid())
-        return;
-    const QString text = QString::fromStdString(line);
-    if (block.text() == text)
-        return;
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(text);
+    plainView()->replaceLine(index, QString::fromStdString(line));
 }
 
 void TForm1::plainCaretToEnd()
 {
-    QTextCursor cursor = plainView()->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    plainView()->setTextCursor(cursor);
+    const MirrorGuard guard(m_mirroring);
+    plainView()->caretToEnd();
 }
 
 int TForm1::plainSelectionStartLine() const
 {
     const QTextCursor cursor = plainView()->textCursor();
-    return plainView()->document()->findBlock(cursor.selectionStart()).blockNumber();
+    const int block = plainView()->document()->findBlock(cursor.selectionStart()).blockNumber();
+    return static_cast<int>(plainView()->firstLine()) + block;
 }
 
 int TForm1::plainCaretColumn() const

@@ -21,6 +21,7 @@ namespace vantor {
 
 class Dialogs;
 class MainController;
+class PlainTextView;
 
 // The main window: every control at its designed place, with its object name, caption, hint and font.
 // Its slots only forward to the core's handlers; no exception crosses the event loop (a handler's error
@@ -47,6 +48,7 @@ public:
     int videoPanelWidth() const override;
     int videoPanelHeight() const override;
     void plainViewReset(const std::vector<std::string>& lines) override;
+    void plainViewShow(std::size_t lineCount, const PlainLineReader& line) override;
     void plainViewInsertLine(std::size_t index, const std::string& line) override;
     void plainViewRemoveLine(std::size_t index) override;
     void plainViewReplaceLine(std::size_t index, const std::string& line) override;
@@ -91,7 +93,7 @@ private:
         bool m_previous;
     };
     bool m_mirroring = false;
-    QPlainTextEdit* plainView() const;
+    PlainTextView* plainView() const;
     // The timing, help and undo keys: window shortcuts, and in the input field and the plain view taken
     // before the field sees them, so they never type. True when the event is used up.
     void createWindowShortcuts();
@@ -110,8 +112,6 @@ private:
     bool m_shownOnce = false;
     bool m_released = false;
     std::string m_lastTickError;
-    // Lines of the plain document; the view always holds at least one (empty) block.
-    std::size_t m_plainLineCount = 0;
     QPointer<QDialog> m_keyHelp;
     // After a timing key in the plain view its keys stay away from the view's key handler as they come up,
     // which would take the caret's line again and undo the seek or pause; until the next other key.

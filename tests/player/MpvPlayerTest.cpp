@@ -75,6 +75,42 @@ TEST(MpvPlayerWithoutLibrary, OperationsReportTheMissingLibrary)
     EXPECT_NO_THROW(player.release());
 }
 
+// What waits for the start runs once, when mpv has started (no event was handled before, so it cannot
+// have), and what is given afterwards runs at once.
+TEST_F(MpvPlayerTest, HandlersWaitingForTheStartRunOnceWhenItIsDone)
+{
+    int runs = 0;
+    m_player->whenStarted([&] { ++runs; });
+    EXPECT_EQ(runs, 0);
+    ASSERT_TRUE(spinUntil(*m_player, 5s, [&] { return runs > 0; }));
+    spinFor(*m_player, 50ms);
+    EXPECT_EQ(runs, 1);
+    int later = 0;
+    m_player->whenStarted([&] { ++later; });
+    EXPECT_EQ(later, 1);
+    EXPECT_EQ(runs, 1);
+}
+
+// A start that fails ends the wait as well: the handler then meets the failure in every request.
+TEST(MpvPlayerWithoutLibrary, HandlersWaitingForTheStartRunWhenItFails)
+{
+    qputenv("VANTOR_MPV_LIBRARY", "libvantor-no-such-mpv.so.9");
+    MpvPlayer player(MpvPlayer::Options { "null" });
+    qunsetenv("VANTOR_MPV_LIBRARY");
+    bool failed = false;
+    player.whenStarted([&] {
+        failed = [&] {
+            try {
+                player.setUrl(mediaPath("clip.mp4"));
+            } catch (const Error&) {
+                return true;
+            }
+            return false;
+        }();
+    });
+    EXPECT_TRUE(spinUntil(player, 5s, [&] { return failed; }));
+}
+
 TEST_F(MpvPlayerTest, OpenedFileStandsStillAtTheStart)
 {
     m_player->setUrl(mediaPath("clip.mp4"));

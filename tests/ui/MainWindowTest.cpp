@@ -4,6 +4,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -262,6 +263,79 @@ TEST_F(EditViewTest, TypingInThePlainViewSavesBothFilesAtEachKeystroke)
         controller.documents().FormattedDocument.lineCount());
     EXPECT_EQ(readAll(path("clip.srt")),
         "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + block + "Hello!?a b</b>\r\n\r\n");
+}
+
+// The video given at start opens once the player has started, and its subtitle file is loaded for editing
+// as when it is opened through the dialog.
+TEST_F(MainWindowTest, VideoGivenAtStartOpensWithItsSubtitleFile)
+{
+    QFile file(path("clip.srt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kDefaultBlock + "Hello</b>\r\n\r\n");
+    file.close();
+    QFile::copy(QString::fromLocal8Bit(qgetenv("VANTOR_TEST_MEDIA")) + "/clip.mp4", path("clip.mp4"));
+    dialogs.answerYes = true;
+    app.openVideoAtStart(path("clip.mp4").toStdString());
+    auto* plain = find<QPlainTextEdit>("UserRichEdit");
+    QElapsedTimer clock;
+    clock.start();
+    while (plain->isHidden() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(plain->isHidden());
+    EXPECT_EQ(plain->toPlainText().toStdString(), "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    EXPECT_EQ(dialogs.errors, std::vector<std::string> {});
+}
+
+// A file longer than the plain view holds at once: the keys lead the caret to its first and its last entry,
+// and what is typed there reaches both files at that entry, every other byte unchanged.
+TEST_F(MainWindowTest, LongFileIsEditedAtItsFirstAndLastEntryThroughTheKeyboard)
+{
+    constexpr int kEntries = 6000; // 24,000 lines: more than the view holds whole
+    const auto timeLine = [](int i) {
+        return QStringLiteral("00:%1:%2,000 --> 00:%1:%2,500")
+            .arg(i / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(i % 60, 2, 10, QLatin1Char('0'))
+            .toLatin1();
+    };
+    const auto file = [&](const QByteArray& firstText, const QByteArray& lastText, bool formatted) {
+        QByteArray bytes;
+        for (int i = 1; i <= kEntries; ++i) {
+            const QByteArray text = i == 1 ? firstText
+                : i == kEntries            ? lastText
+                                           : "Text " + QByteArray::number(i);
+            bytes += QByteArray::number(i) + "\r\n" + timeLine(i) + "\r\n"
+                + (formatted ? kDefaultBlock + text + "</b>" : text) + "\r\n\r\n";
+        }
+        return bytes;
+    };
+    QPlainTextEdit* plain = openForEditing(file("Text 1", "Text 6000", true));
+    ASSERT_LT(plain->document()->blockCount(), 4 * kEntries);
+    plain->setFocus();
+    const auto caretLine = [&] { return form.plainSelectionStartLine(); };
+    EXPECT_EQ(caretLine(), 4 * kEntries - 1);
+
+    for (int i = 0; i < 50 && caretLine() != 0; ++i) {
+        QTest::keyClick(plain, Qt::Key_Home, Qt::ControlModifier);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(caretLine(), 0);
+    QTest::keyClick(plain, Qt::Key_Down);
+    QTest::keyClick(plain, Qt::Key_Down);
+    QTest::keyClick(plain, Qt::Key_End);
+    QTest::keyClicks(plain, "!");
+
+    for (int i = 0; i < 50 && caretLine() != 4 * kEntries - 1; ++i) {
+        QTest::keyClick(plain, Qt::Key_End, Qt::ControlModifier);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(caretLine(), 4 * kEntries - 1);
+    QTest::keyClick(plain, Qt::Key_Up);
+    QTest::keyClick(plain, Qt::Key_End);
+    QTest::keyClicks(plain, "?");
+
+    EXPECT_EQ(readAll(path("clip.srt")), file("Text 1!", "Text 6000?", true));
+    EXPECT_EQ(readAll(path("NoFormatclip.srt")), file("Text 1!", "Text 6000?", false));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string> {});
 }
 
 // Every printable ASCII character, and a Chinese run typed and pasted, reach both files wherever the caret

@@ -223,9 +223,13 @@ void SubtitleFileSet::loadExistingFile()
     m_byteOrderMark = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
     m_documents.FormattedDocument.setWholeText(
         std::string_view(bytes).substr(m_byteOrderMark ? kUtf8Bom.size() : 0));
-    bytes.clear();
-    m_documents.PlainDocument.setWholeText(m_documents.FormattedDocument.text());
-    StripStyleFromPlain();
+    std::string().swap(bytes);
+    // The plain document starts as the formatted one's lines (splitting their text again gives the same
+    // lines). The whole text is made once, for the steps below that read it; nothing changes the formatted
+    // document until the last of them.
+    const std::string formattedText = m_documents.FormattedDocument.text();
+    m_documents.PlainDocument.setLines(m_documents.FormattedDocument.lines());
+    stripStyleFromPlain(formattedText);
     EnterEditMode();
     m_session.Loading = false;
     m_session.ResumePending = true;
@@ -241,7 +245,7 @@ void SubtitleFileSet::loadExistingFile()
     // text line: the default pieces would open a "<b>" that no custom-styled line closes.
     if (m_session.CustomStyle && m_readLoadedStyle)
         m_readLoadedStyle();
-    RestoreLastTimes();
+    restoreLastTimes(formattedText);
     m_view.setText(Control::Label1, m_view.text(Control::Edit2));
     m_session.ResumeSeconds = timeCodeToSeconds(m_view.text(Control::Edit2));
 }
@@ -290,7 +294,11 @@ void SubtitleFileSet::backUpExistingFiles()
 
 void SubtitleFileSet::RestoreLastTimes()
 {
-    const std::string text = m_documents.FormattedDocument.text();
+    restoreLastTimes(m_documents.FormattedDocument.text());
+}
+
+void SubtitleFileSet::restoreLastTimes(const std::string& text)
+{
     const auto arrow = text.rfind(kTimeArrow);
     // A file without any time line has no last entry to resume from: the fields keep the empty time.
     if (arrow != std::string::npos) {
@@ -304,7 +312,11 @@ void SubtitleFileSet::RestoreLastTimes()
 
 void SubtitleFileSet::StripStyleFromPlain()
 {
-    const std::string formattedText = m_documents.FormattedDocument.text();
+    stripStyleFromPlain(m_documents.FormattedDocument.text());
+}
+
+void SubtitleFileSet::stripStyleFromPlain(const std::string& formattedText)
+{
     const CodePage codePage = m_documents.codePage;
     const std::string pieces[] = {
         locateCustomBlock(formattedText, codePage),

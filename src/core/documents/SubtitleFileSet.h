@@ -77,6 +77,9 @@ public:
 private:
     void writeDue(bool& due, std::string& lastError, const std::string& path, const TextDocument& document);
     void loadExistingFile();
+    // The steps of the load that read the formatted document's whole text, given it once.
+    void restoreLastTimes(const std::string& formattedText);
+    void stripStyleFromPlain(const std::string& formattedText);
     void checkFilesWritable();
     [[noreturn]] void refuseFileSet(const std::string& reason, std::string_view note);
     void backUpExistingFiles();

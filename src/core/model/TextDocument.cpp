@@ -88,4 +88,10 @@ void TextDocument::setWholeText(std::string_view text)
     changed({ Change::Reset, 0 });
 }
 
+void TextDocument::setLines(std::vector<std::string> lines)
+{
+    m_lines = std::move(lines);
+    changed({ Change::Reset, 0 });
+}
+
 } // namespace vantor

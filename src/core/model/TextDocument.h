@@ -41,6 +41,8 @@ public:
     // The document's lines become the lines of `text`. CR LF, LF and a lone CR all end a line; a line end
     // at the very end of the text adds no further empty line; a last line without one is still a line.
     void setWholeText(std::string_view text);
+    // The document's lines become `lines` (none of which holds a line break), with one notification.
+    void setLines(std::vector<std::string> lines);
 
 private:
     void changed(Change change);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,19 @@ public:
 
     // The plain view (UserRichEdit) mirrors the plain document line by line.
     virtual void plainViewReset(const std::vector<std::string>& lines) = 0;
+    // Reads the plain document's line at an index, decoded.
+    using PlainLineReader = std::function<std::string(std::size_t index)>;
+    // Shows a document of `lineCount` lines afresh. A view may read only the lines it shows, now or later
+    // (it keeps `line`, which reads the current document, and follows it through the calls below); by
+    // default every line is read at once.
+    virtual void plainViewShow(std::size_t lineCount, const PlainLineReader& line)
+    {
+        std::vector<std::string> lines;
+        lines.reserve(lineCount);
+        for (std::size_t i = 0; i < lineCount; ++i)
+            lines.push_back(line(i));
+        plainViewReset(lines);
+    }
     virtual void plainViewInsertLine(std::size_t index, const std::string& line) = 0;
     virtual void plainViewRemoveLine(std::size_t index) = 0;
     virtual void plainViewReplaceLine(std::size_t index, const std::string& line) = 0;
