@@ -26,27 +26,6 @@ using namespace vantor::bench;
 
 constexpr int kEntries = 10000;
 
-std::string timeCode(long long ms)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%03lld", ms / 3600000, ms / 60000 % 60,
-        ms / 1000 % 60, ms % 1000);
-    return buffer;
-}
-
-// Entry i from i × 2 s for 1.5 s, default style, GBK text.
-std::string subtitleFile()
-{
-    const std::string block = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
-    std::string text;
-    for (int i = 1; i <= kEntries; ++i) {
-        const long long start = i * 2000LL;
-        text += std::to_string(i) + "\r\n" + timeCode(start) + " --> " + timeCode(start + 1500) + "\r\n"
-            + block + "Entry " + std::to_string(i) + " \xC4\xE3\xBA\xC3</b>\r\n\r\n";
-    }
-    return text;
-}
-
 double millisecondsSince(double start)
 {
     return (monotonicSeconds() - start) * 1e3;
@@ -69,7 +48,7 @@ int main(int argc, char* argv[])
         const std::string srtPath = clip.path().substr(0, clip.path().size() - 4) + ".srt";
         {
             QFile file(QString::fromStdString(srtPath));
-            const std::string bytes = subtitleFile();
+            const std::string bytes = formattedSubtitleFile(kEntries);
             if (!file.open(QIODevice::WriteOnly)
                 || file.write(bytes.data(), static_cast<qint64>(bytes.size()))
                     != static_cast<qint64>(bytes.size()))
@@ -101,7 +80,7 @@ int main(int argc, char* argv[])
 
         TextDocument& formatted = controller.documents().FormattedDocument;
         const std::size_t textLine = 4 * 2 + 2; // entry 3's text line
-        const std::string block = formatted.line(textLine).substr(0, formatted.line(textLine).find("Entry"));
+        const std::string block = formatted.line(textLine).substr(0, formatted.line(textLine).find("<b>") + 3);
         const auto position = [&] { return player.currentPosition(); };
 
         // The overlay update as an action ends: the document changed, the entries at the position differ.
