@@ -80,7 +80,8 @@ int main(int argc, char* argv[])
 
         TextDocument& formatted = controller.documents().FormattedDocument;
         const std::size_t textLine = 4 * 2 + 2; // entry 3's text line
-        const std::string block = formatted.line(textLine).substr(0, formatted.line(textLine).find("<b>") + 3);
+        const std::string block
+            = formatted.line(textLine).substr(0, formatted.line(textLine).find("<b>") + 3);
         const auto position = [&] { return player.currentPosition(); };
 
         // The overlay update as an action ends: the document changed, the entries at the position differ.
