@@ -5,6 +5,7 @@
 // grow with the files' size, and no faster.
 //
 //   DocumentsBench [ENTRIES...]   the sizes to measure (10000 100000)
+#include "AnsweringProgram.h"
 #include "Application.h"
 #include "BenchSupport.h"
 #include "FakeDialogs.h"
@@ -120,11 +121,8 @@ void measureSize(int entries, const QTemporaryDir& folder, const QString& video)
     std::vector<long> added;
     for (int run = 0; run < (large ? 5 : 10); ++run) {
         writeFile(folder.filePath("clip.srt"), file);
-        test::FakeDialogs dialogs;
-        dialogs.answerYes = true;
-        test::FakeSettingsStore settings;
-        Application app(
-            { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
+        bench::AnsweringProgram program;
+        Application& app = program.app;
         app.show();
         QApplication::processEvents();
         // Memory a previous run freed goes back to the system first, so that reusing it counts.
@@ -151,11 +149,8 @@ void measureSize(int entries, const QTemporaryDir& folder, const QString& video)
     // entry, where the loaded view stands: the widget, the core and both files saved.
     {
         writeFile(folder.filePath("clip.srt"), file);
-        test::FakeDialogs dialogs;
-        dialogs.answerYes = true;
-        test::FakeSettingsStore settings;
-        Application app(
-            { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
+        bench::AnsweringProgram program;
+        Application& app = program.app;
         app.show();
         app.controller().openVideo(video.toStdString());
         QApplication::processEvents();
@@ -182,8 +177,8 @@ void measureSize(int entries, const QTemporaryDir& folder, const QString& video)
         const auto& lines = app.controller().documents().PlainDocument;
         if (lines.line(lines.lineCount() - 2).find("aaaa") == std::string::npos)
             std::printf("the keystrokes did not reach the plain document\n");
-        if (!dialogs.errors.empty())
-            std::printf("errors reported: %s\n", dialogs.errors.front().c_str());
+        if (!program.dialogs.errors.empty())
+            std::printf("errors reported: %s\n", program.dialogs.errors.front().c_str());
     }
 
     writeFile(folder.filePath("clip.srt"), file);

@@ -8,6 +8,7 @@
 //   LargeFileStartUpBench --child CLIP          one start-up; prints steady-clock stamps
 #include "Application.h"
 #include "BenchSupport.h"
+#include "ChildRun.h"
 #include "FakeDialogs.h"
 #include "FakeSettingsStore.h"
 #include "MpvVideoSurface.h"
@@ -22,8 +23,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -113,42 +112,6 @@ int child(int argc, char* argv[], const char* clip)
     return 0;
 }
 
-// Starts one child and returns its stamps, with "spawn" the parent's time just before the start.
-std::map<std::string, std::string> runChild(const std::string& clip)
-{
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    char* arguments[] = { const_cast<char*>("LargeFileStartUpBench"), const_cast<char*>("--child"),
-        const_cast<char*>(clip.c_str()), nullptr };
-    pid_t pid = 0;
-    const double spawned = monotonicSeconds();
-    const int failed = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, arguments, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (failed != 0)
-        throw std::runtime_error("posix_spawn failed");
-    std::string output;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("a start-up run failed");
-    std::map<std::string, std::string> stamps;
-    std::istringstream lines(output);
-    for (std::string key, value; lines >> key >> value;)
-        stamps[key] = value;
-    stamps["spawn"] = std::to_string(spawned);
-    return stamps;
-}
-
 int parent(int runs, int entries)
 {
     struct Step {
@@ -176,7 +139,7 @@ int parent(int runs, int entries)
         if (!srt.open(QIODevice::WriteOnly) || srt.write(file.data(), static_cast<qint64>(file.size())) < 0)
             throw std::runtime_error("cannot write the subtitle file");
         srt.close();
-        const auto stamps = runChild(path);
+        const auto stamps = runChild("LargeFileStartUpBench", path);
         lines = stamps.count("lines") ? stamps.at("lines") : "?";
         std::printf("run %d:", run + 1);
         for (const Step& step : steps) {

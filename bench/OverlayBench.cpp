@@ -9,10 +9,9 @@
 // Run it on a real X server (Xvfb) so the real renderer choice is made.
 //
 //   OverlayBench      (VANTOR_BENCH_CLIP names the clip)
+#include "AnsweringProgram.h"
 #include "AppAssembly.h"
 #include "BenchSupport.h"
-#include "FakeDialogs.h"
-#include "FakeSettingsStore.h"
 #include "ports/Keys.h"
 
 #include <QApplication>
@@ -54,11 +53,8 @@ int main(int argc, char* argv[])
                     != static_cast<qint64>(bytes.size()))
                 throw std::runtime_error("cannot write " + srtPath);
         }
-        test::FakeDialogs dialogs;
-        dialogs.answerYes = true;
-        test::FakeSettingsStore settings;
-        Application app(
-            { .player = { "null" }, .dialogs = &dialogs, .settings = &settings, .inWindowKeys = true });
+        AnsweringProgram program;
+        Application& app = program.app;
         app.show();
         MainController& controller = app.controller();
         MpvPlayer& player = app.player();

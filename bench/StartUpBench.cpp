@@ -6,6 +6,7 @@
 //   StartUpBench --child CLIP    one start-up; prints steady-clock stamps
 #include "AppAssembly.h"
 #include "BenchSupport.h"
+#include "ChildRun.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -18,8 +19,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -85,45 +84,6 @@ int child(int argc, char* argv[], const char* clip)
     return 0;
 }
 
-// Starts one child and returns its stamps, with "spawn" the parent's time just before the start.
-std::map<std::string, std::string> runChild(const std::string& clip)
-{
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    const std::string self = "/proc/self/exe";
-    char* arguments[] = { const_cast<char*>("StartUpBench"), const_cast<char*>("--child"),
-        const_cast<char*>(clip.c_str()), nullptr };
-    pid_t pid = 0;
-    const double spawned = monotonicSeconds();
-    const int failed = posix_spawn(&pid, self.c_str(), &actions, nullptr, arguments, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (failed != 0)
-        throw std::runtime_error("posix_spawn failed");
-    std::string output;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("a start-up run failed");
-    std::map<std::string, std::string> stamps;
-    std::istringstream lines(output);
-    for (std::string key, value; lines >> key >> value;)
-        stamps[key] = value;
-    char spawnText[64];
-    std::snprintf(spawnText, sizeof spawnText, "%.6f", spawned);
-    stamps["spawn"] = spawnText;
-    return stamps;
-}
-
 int parent(int runs)
 {
     // Differences between two stamps of a run, in milliseconds.
@@ -149,7 +109,7 @@ int parent(int runs)
     std::string renderer;
     for (int run = 0; run < runs; ++run) {
         const ClipCopy clip;
-        const auto stamps = runChild(clip.path());
+        const auto stamps = runChild("StartUpBench", clip.path());
         renderer = stamps.count("renderer") ? stamps.at("renderer") : "?";
         std::printf("run %2d:", run + 1);
         for (const Step& step : steps) {
