@@ -6,7 +6,9 @@
 #include <QPointer>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,6 +85,8 @@ public:
     bool isFileLoaded() const { return m_fileLoaded; }
     // Number of seeks sent to mpv since creation (measuring tools use it).
     std::uint64_t seeksIssued() const { return m_seeksIssued; }
+    // The libmpv handle, null until mpv has started; measuring tools make a client of their own on it.
+    mpv_handle* handle() const { return m_mpv; }
 
 private:
     // On the worker thread: loads libmpv (`library`, empty for the default) and creates and initialises
@@ -99,6 +103,12 @@ private:
     void sendSeek(double seconds);
     void setPauseFlag(bool paused);
     void ensureOpen() const;
+    // The playing position between two reports of mpv (see currentPosition).
+    double interpolatedPosition();
+    // Forgets the reports the interpolation stands on: the media clock has jumped or changed its rate.
+    void restartClock();
+    // Takes the position shown now as a report: playback has just (re)started there.
+    void addResumeReport();
 
     // Written by the worker thread, read on the GUI thread after joining it.
     std::thread m_starter;
@@ -119,6 +129,25 @@ private:
     std::function<void(const std::string&)> m_openFailureHandler;
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
+    // A position mpv reported while playing and the steady-clock instant it was taken in; see
+    // interpolatedPosition().
+    struct ClockReport {
+        double position;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::deque<ClockReport> m_clockReports;
+    // The highest position interpolated since the clock last restarted: reads never go back while playing.
+    double m_interpolatedFloor = 0;
+    // One instant for every read in one turn of the event loop; cleared by a queued call.
+    std::optional<std::chrono::steady_clock::time_point> m_readInstant;
+    double m_speed = 1;
+    double m_duration = 0;
+    // The open file has sound: its clock, not the frames, times the position.
+    bool m_hasSound = false;
+    // Where a pause stopped the running position, until a seek or the end; see interpolatedPosition().
+    std::optional<double> m_standingAt;
+    // Where the sound clock last stood: its latest report, or the target of a seek.
+    double m_soundAt = 0;
     bool m_pause = true;
     bool m_fileLoaded = false;
     bool m_eofReached = false;
