@@ -296,6 +296,7 @@ void MpvPlayer::setUrl(const std::string& path)
     m_eofReached = false;
     m_timePos = 0;
     m_soundAt = 0;
+    m_seekFrame.reset();
     m_standingAt.reset();
     m_duration = 0;
     m_hasSound = false;
@@ -361,12 +362,16 @@ double MpvPlayer::currentPosition()
 // are the restart after a seek (the target, where hr-seek starts the picture) and a resume taking hold.
 //
 // A pause holds the position it was taken at: the media clock stands there until the resume, not at the
-// frame on screen (which can be most of a frame earlier). Stopped, at the end, while a seek is under way,
-// and after a seek until the first report the position is mpv's own (or the target), exactly as reported.
+// frame on screen (which can be most of a frame earlier). After a seek, until the clock is seen running, the
+// position is the first frame mpv showed there (at or after the target; sound and picture start there),
+// not a later frame shown before the sound starts. Stopped, at the end and while a seek is under way it is
+// mpv's own (or the target), exactly as reported.
 double MpvPlayer::interpolatedPosition()
 {
-    const double standing = m_standingAt.value_or(m_timePos);
-    if (!m_fileLoaded || m_pause || m_stopped || m_eofReached || m_seekPending || m_clockReports.empty())
+    if (!m_fileLoaded || m_stopped || m_eofReached || m_seekPending)
+        return m_timePos;
+    const double standing = m_standingAt.value_or(m_hasSound && m_seekFrame ? *m_seekFrame : m_timePos);
+    if (m_pause || m_clockReports.empty())
         return standing;
     using namespace std::chrono;
     if (!m_readInstant) {
@@ -444,6 +449,7 @@ void MpvPlayer::setCurrentPosition(double seconds)
         m_deferredSeek = seconds;
     m_timePos = seconds;
     m_soundAt = seconds;
+    m_seekFrame.reset();
     m_standingAt.reset();
     restartClock();
     m_stopped = false;
@@ -564,6 +570,8 @@ void MpvPlayer::handleEvent(const mpv_event& event)
             // While a seek is under way the cached target stands; older positions are stale.
             if (!m_seekPending && present) {
                 m_timePos = *static_cast<const double*>(property->data);
+                if (!m_seekFrame)
+                    m_seekFrame = m_timePos;
                 if (!m_pause && !m_hasSound)
                     m_clockReports.push_back({ m_timePos, std::chrono::steady_clock::now() });
             }
@@ -580,10 +588,12 @@ void MpvPlayer::handleEvent(const mpv_event& event)
                 // Only a sound clock seen moving runs: after a seek the sound started 40 ms after mpv's
                 // restart, and mpv may report where it stands before it starts (measured).
                 const double position = *static_cast<const double*>(property->data);
-                if (!m_seekPending && !m_pause && position > m_soundAt)
-                    m_clockReports.push_back({ position, std::chrono::steady_clock::now() });
-                if (!m_seekPending)
+                // Paused after a seek mpv reports the sound ahead of the target (what it has decoded).
+                if (!m_seekPending && !m_pause) {
+                    if (position > std::max(m_soundAt, m_seekFrame.value_or(m_soundAt)))
+                        m_clockReports.push_back({ position, std::chrono::steady_clock::now() });
                     m_soundAt = position;
+                }
             }
             break;
         case Pause:
@@ -626,6 +636,7 @@ void MpvPlayer::handleEvent(const mpv_event& event)
             sendSeek(target);
             m_timePos = target;
             m_soundAt = target;
+            m_seekFrame.reset();
         }
         break;
     case MPV_EVENT_END_FILE: {

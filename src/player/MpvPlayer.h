@@ -146,6 +146,8 @@ private:
     bool m_hasSound = false;
     // Where a pause stopped the running position, until a seek or the end; see interpolatedPosition().
     std::optional<double> m_standingAt;
+    // The first frame mpv reported after the latest seek: where sound and picture start.
+    std::optional<double> m_seekFrame;
     // Where the sound clock last stood: its latest report, or the target of a seek.
     double m_soundAt = 0;
     bool m_pause = true;
