@@ -68,15 +68,6 @@ public:
         m_thread.join();
         m_destroy(m_client);
     }
-    std::string text(const char* name)
-    {
-        void* library = dlopen(MpvLibrary::defaultName().c_str(), RTLD_NOW | RTLD_NOLOAD);
-        auto get
-            = reinterpret_cast<decltype(&mpv_get_property_string)>(dlsym(library, "mpv_get_property_string"));
-        char* value = get(m_client, name);
-        std::string result = value ? value : "(unavailable)";
-        return result;
-    }
     void clear()
     {
         std::lock_guard lock(m_mutex);
@@ -254,43 +245,6 @@ void openClip(AppAssembly& app, const std::string& path)
         throw std::runtime_error("the clip did not load: " + app.player.status());
 }
 
-void diagnoseStart(AppAssembly& app, Probe& probe, const std::string& folder, const char* name)
-{
-    ClipCopy clip(folder + "/" + name);
-    openClip(app, clip.path());
-    for (const char* property :
-        { "aid", "audio-codec-name", "current-tracks/audio/id", "audio-pts", "audio-params/format" })
-        std::printf("DIAG %s %s = %s\n", name, property, probe.text(property).c_str());
-    app.player.setCurrentPosition(1.0);
-    runEventLoopUntil(0.3);
-    probe.clear();
-    const double t0 = monotonicSeconds();
-    std::fprintf(stderr, "DIAGP play at %.4f\n", t0);
-    app.player.play();
-    std::vector<std::pair<double, double>> ours;
-    runEventLoopUntil(0.3, [&] {
-        ours.emplace_back(monotonicSeconds() - t0, app.player.currentPosition());
-        return false;
-    });
-    const auto sound = probe.audioPts();
-    const auto frames = probe.timePos();
-    double last = -1;
-    for (const auto& sample : sound) {
-        if (sample.value != last && sample.mid() - t0 < 0.2)
-            std::printf("DIAG %s sound %.4f at %.4f\n", name, sample.value, sample.mid() - t0);
-        last = sample.value;
-    }
-    last = -1;
-    for (const auto& sample : frames) {
-        if (sample.value != last && sample.mid() - t0 < 0.2)
-            std::printf("DIAG %s frame %.4f at %.4f\n", name, sample.value, sample.mid() - t0);
-        last = sample.value;
-    }
-    for (std::size_t i = 0; i < ours.size(); i += 10)
-        std::printf("DIAG %s ours %.4f at %.4f\n", name, ours[i].second, ours[i].first);
-    app.player.pause();
-}
-
 // Part 1: F9 pressed `presses` times at random instants while `name` plays.
 void measureMarks(AppAssembly& app, Probe& probe, const std::string& folder, const char* name, int presses)
 {
@@ -405,12 +359,9 @@ void measureMarksAfterJumps(
             continue;
         }
         (isSeek[i] ? afterSeek : afterResume).push_back((mark - *reference) * 1e3);
-        if (std::getenv("ONLY_JUMPS"))
-            std::printf("  %s press %.1f ms after: mark %.4f, media %.4f\n", isSeek[i] ? "seek" : "resume",
-                delays[i] * 1e3, mark, *reference);
         if (std::abs(mark - *reference) > 0.005)
-            std::printf(
-                "  %s press: mark %.4f, media %.4f\n", isSeek[i] ? "seek" : "resume", mark, *reference);
+            std::printf("  %s, press %.1f ms after: mark %.4f, media %.4f\n", isSeek[i] ? "seek" : "resume",
+                delays[i] * 1e3, mark, *reference);
     }
     std::printf("%s: %zu presses after jumps, %d without a reference (the media not running yet)\n", name,
         pressList.size(), unmeasured);
@@ -532,19 +483,8 @@ int main(int argc, char* argv[])
         if (!runEventLoopUntil(10, [&] { return app.player.handle() != nullptr; }))
             throw std::runtime_error("mpv did not start: " + app.player.status());
         Probe probe(app.player.handle());
-        if (std::getenv("DIAG")) {
-            diagnoseStart(app, probe, folder, "clip.mp4");
-            app.player.play();
-            runEventLoopUntil(0.5);
-            std::fprintf(stderr, "DIAGP seek at %.4f\n", monotonicSeconds());
-            app.player.setCurrentPosition(5.0);
-            runEventLoopUntil(0.3);
-            diagnoseStart(app, probe, folder, "silent.mp4");
-            return 0;
-        }
         for (const char* name : { "clip.mp4", "silent.mp4", "tenfps.mp4" })
-            if (!std::getenv("ONLY_JUMPS"))
-                measureMarks(app, probe, folder, name, presses);
+            measureMarks(app, probe, folder, name, presses);
         for (const char* name : { "clip.mp4", "tenfps.mp4" })
             measureMarksAfterJumps(app, probe, folder, name, presses / 2);
         measureLoopAndChain(app, probe, folder, 5);
