@@ -81,13 +81,13 @@ inline std::string clipPath()
 // A copy of the clip in a fresh folder, so the subtitle files the program writes beside it land there.
 class ClipCopy {
 public:
-    ClipCopy()
+    explicit ClipCopy(const std::string& source = clipPath())
     {
         if (!m_folder.isValid())
             throw std::runtime_error("no temporary folder");
         m_path = m_folder.filePath(QStringLiteral("clip.mp4"));
-        if (!QFile::copy(QString::fromStdString(clipPath()), m_path))
-            throw std::runtime_error("cannot copy the test clip " + clipPath());
+        if (!QFile::copy(QString::fromStdString(source), m_path))
+            throw std::runtime_error("cannot copy the test clip " + source);
     }
     std::string path() const { return m_path.toStdString(); }
 

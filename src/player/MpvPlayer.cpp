@@ -27,11 +27,28 @@ namespace vantor {
 
 namespace {
 
-enum ObservedProperty : std::uint64_t { TimePos = 1, Pause, EofReached, OsdDimensions };
+enum ObservedProperty : std::uint64_t {
+    TimePos = 1,
+    Pause,
+    EofReached,
+    OsdDimensions,
+    Speed,
+    Duration,
+    AudioPts,
+    AudioCodec
+};
 
 // The script resolution of the overlay's coordinates.
 constexpr int kScriptWidth = 384;
 constexpr int kScriptHeight = 288;
+
+// How far (media seconds) the interpolated position may run ahead of the latest position mpv reported: more
+// than the longest frame interval met in practice (1 s frames in screen recordings), so that it bounds the
+// error only when playback stalls.
+constexpr double kMaxInterpolation = 1.5;
+// Reports older than this (steady-clock seconds) no longer count: their clock may have drifted from the
+// sound card's. Longer than the longest frame interval, so that a report is always at hand while playing.
+constexpr double kReportLifetime = 2.0;
 
 // Replies to seeks and pause writes carry ids from this base upwards, so they never collide with the
 // property ids.
@@ -205,6 +222,11 @@ void MpvPlayer::finishStart()
     m_library->observeProperty(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
     m_library->observeProperty(m_mpv, EofReached, "eof-reached", MPV_FORMAT_FLAG);
     m_library->observeProperty(m_mpv, OsdDimensions, "osd-dimensions", MPV_FORMAT_NODE);
+    m_library->observeProperty(m_mpv, Speed, "speed", MPV_FORMAT_DOUBLE);
+    m_library->observeProperty(m_mpv, Duration, "duration", MPV_FORMAT_DOUBLE);
+    m_library->observeProperty(m_mpv, AudioPts, "audio-pts", MPV_FORMAT_DOUBLE);
+    // Known once the file is loaded, before it plays: whether there is a sound clock at all.
+    m_library->observeProperty(m_mpv, AudioCodec, "audio-codec-name", MPV_FORMAT_STRING);
     // Called on an mpv thread: only note the wakeup and queue the draining to the GUI thread, once until
     // that draining has begun.
     m_library->setWakeupCallback(
@@ -309,8 +331,14 @@ void MpvPlayer::setUrl(const std::string& path)
     m_fileLoaded = false;
     m_eofReached = false;
     m_timePos = 0;
+    m_soundAt = 0;
+    m_seekFrame.reset();
+    m_standingAt.reset();
+    m_duration = 0;
+    m_hasSound = false;
     m_seekPending = false;
     m_deferredSeek.reset();
+    restartClock();
 }
 
 void MpvPlayer::setPauseFlag(bool paused)
@@ -323,6 +351,10 @@ void MpvPlayer::setPauseFlag(bool paused)
         m_latestPauseWriteId = id;
         m_pauseWritePending = true;
     }
+    if (paused && !m_pause && m_fileLoaded && !m_seekPending)
+        m_standingAt = interpolatedPosition();
+    if (paused != m_pause)
+        restartClock();
     m_pause = paused;
 }
 
@@ -369,7 +401,77 @@ void MpvPlayer::setSpeed(double factor)
 double MpvPlayer::currentPosition()
 {
     ensureOpen();
-    return m_timePos;
+    return interpolatedPosition();
+}
+
+// mpv reports the position once a video frame (40 ms at 25 fps, 100 ms at 10 fps) and its reports reach
+// this thread late by the wakeup and the event loop's latency. While the media plays, its position runs at
+// the playback speed: each report (position p, taken in at instant t) says the media stood at p at t or
+// earlier, so p + (now - t) * speed never lies ahead of the media, and the highest of these over the recent
+// reports is the one least delayed.
+//
+// Which reports: where the file has sound, those of the sound clock (audio-pts, the sample playing now)
+// and no others. The picture is no clock there: after a resume mpv showed the next frame at once, 40 ms
+// before the sound started (measured, CaptureTimingBench), and a position taken from that frame ran a
+// frame ahead of what was heard. Without sound the frames are the clock (shown on time, measured), and so
+// are the restart after a seek (the target, where hr-seek starts the picture) and a resume taking hold.
+//
+// A pause holds the position it was taken at: the media clock stands there until the resume, not at the
+// frame on screen (which can be most of a frame earlier). After a seek, until the clock is seen running, the
+// position is the first frame mpv showed there (at or after the target; sound and picture start there),
+// not a later frame shown before the sound starts. Stopped, at the end and while a seek is under way it is
+// mpv's own (or the target), exactly as reported.
+double MpvPlayer::interpolatedPosition()
+{
+    if (!m_fileLoaded || m_stopped || m_eofReached || m_seekPending)
+        return m_timePos;
+    const double standing = m_standingAt.value_or(m_hasSound && m_seekFrame ? *m_seekFrame : m_timePos);
+    if (m_pause || m_clockReports.empty())
+        return standing;
+    using namespace std::chrono;
+    if (!m_readInstant) {
+        // Every read in this turn of the event loop gives the same position: the seconds of a time code and
+        // its milliseconds come from two reads and must not straddle a second.
+        m_readInstant = steady_clock::now();
+        QMetaObject::invokeMethod(
+            this, [this] { m_readInstant.reset(); }, Qt::QueuedConnection);
+    }
+    const steady_clock::time_point now = *m_readInstant;
+    while (!m_clockReports.empty()
+        && duration<double>(now - m_clockReports.front().at).count() > kReportLifetime)
+        m_clockReports.pop_front();
+    // The clock has gone quiet (a sound track that ends before the picture): the frames step on alone.
+    if (m_clockReports.empty())
+        return std::max({ standing, m_timePos, m_interpolatedFloor });
+    double estimate = m_clockReports.front().position;
+    double latest = estimate;
+    for (const ClockReport& report : m_clockReports) {
+        const double elapsed = std::max(0.0, duration<double>(now - report.at).count());
+        estimate = std::max(estimate, report.position + elapsed * m_clockSpeed);
+        latest = std::max(latest, report.position);
+    }
+    estimate = std::min(estimate, latest + kMaxInterpolation);
+    if (m_duration > 0)
+        estimate = std::min(estimate, m_duration);
+    if (!m_hasSound)
+        estimate = std::max(estimate, m_timePos);
+    estimate = std::max({ estimate, standing, m_interpolatedFloor });
+    m_interpolatedFloor = estimate;
+    return estimate;
+}
+
+void MpvPlayer::restartClock()
+{
+    m_clockReports.clear();
+    m_interpolatedFloor = 0;
+}
+
+void MpvPlayer::addResumeReport()
+{
+    // Sound that was paused while running resumes at once (measured); after a seek it starts later, and
+    // only its own reports tell when.
+    if (m_fileLoaded && !m_eofReached && !m_stopped && (!m_hasSound || m_standingAt))
+        m_clockReports.push_back({ m_standingAt.value_or(m_timePos), std::chrono::steady_clock::now() });
 }
 
 void MpvPlayer::sendSeek(double seconds)
@@ -383,6 +485,7 @@ void MpvPlayer::sendSeek(double seconds)
     m_latestSeekId = id;
     m_seekPending = true;
     m_seekReplied = false;
+    restartClock();
 }
 
 void MpvPlayer::setCurrentPosition(double seconds)
@@ -400,6 +503,10 @@ void MpvPlayer::setCurrentPosition(double seconds)
     else
         m_deferredSeek = seconds;
     m_timePos = seconds;
+    m_soundAt = seconds;
+    m_seekFrame.reset();
+    m_standingAt.reset();
+    restartClock();
     m_stopped = false;
 }
 
@@ -408,7 +515,7 @@ std::string MpvPlayer::currentPositionString()
     ensureOpen();
     if (!m_fileLoaded)
         return {};
-    const long whole = static_cast<long>(std::floor(std::max(0.0, m_timePos)));
+    const long whole = static_cast<long>(std::floor(std::max(0.0, interpolatedPosition())));
     const long hours = whole / 3600;
     const long minutes = whole / 60 % 60;
     const long seconds = whole % 60;
@@ -571,8 +678,33 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         switch (event.reply_userdata) {
         case TimePos:
             // While a seek is under way the cached target stands; older positions are stale.
-            if (!m_seekPending && present)
+            if (!m_seekPending && present) {
                 m_timePos = *static_cast<const double*>(property->data);
+                if (!m_seekFrame)
+                    m_seekFrame = m_timePos;
+                if (!m_pause && !m_hasSound)
+                    m_clockReports.push_back({ m_timePos, std::chrono::steady_clock::now() });
+            }
+            break;
+        case AudioCodec:
+            if (present != m_hasSound) {
+                // The sound is the clock where there is sound (see interpolatedPosition).
+                m_hasSound = present;
+                restartClock();
+            }
+            break;
+        case AudioPts:
+            if (m_hasSound && present) {
+                // Only a sound clock seen moving runs: after a seek the sound started 40 ms after mpv's
+                // restart, and mpv may report where it stands before it starts (measured).
+                const double position = *static_cast<const double*>(property->data);
+                // Paused after a seek mpv reports the sound ahead of the target (what it has decoded).
+                if (!m_seekPending && !m_pause) {
+                    if (position > std::max(m_soundAt, m_seekFrame.value_or(m_soundAt)))
+                        m_clockReports.push_back({ position, std::chrono::steady_clock::now() });
+                    m_soundAt = position;
+                }
+            }
             break;
         case Pause:
             // A report that comes before mpv has answered the latest write can be an older state.
@@ -581,6 +713,22 @@ void MpvPlayer::handleEvent(const mpv_event& event)
             break;
         case EofReached:
             m_eofReached = present && *static_cast<const int*>(property->data) != 0;
+            m_standingAt.reset();
+            restartClock();
+            break;
+        case Speed:
+            if (present && *static_cast<const double*>(property->data) != m_clockSpeed) {
+                // The media ran at the old speed until now: that position is where the new rate starts.
+                const double position = interpolatedPosition();
+                const bool running = !m_clockReports.empty();
+                restartClock();
+                m_clockSpeed = *static_cast<const double*>(property->data);
+                if (running)
+                    m_clockReports.push_back({ position, std::chrono::steady_clock::now() });
+            }
+            break;
+        case Duration:
+            m_duration = present ? *static_cast<const double*>(property->data) : 0;
             break;
         case OsdDimensions: {
             OutputGeometry output;
@@ -625,11 +773,14 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         // A failure reported for an earlier file no longer holds.
         m_error.clear();
         m_fileLoaded = true;
+        restartClock();
         if (m_deferredSeek) {
             const double target = *m_deferredSeek;
             m_deferredSeek.reset();
             sendSeek(target);
             m_timePos = target;
+            m_soundAt = target;
+            m_seekFrame.reset();
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -650,8 +801,12 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_SET_PROPERTY_REPLY:
-        if (event.reply_userdata == m_latestPauseWriteId)
+        if (event.reply_userdata == m_latestPauseWriteId) {
             m_pauseWritePending = false;
+            // mpv has resumed: the shown frame is where the media clock starts again (or a little behind).
+            if (!m_pause && !m_seekPending)
+                addResumeReport();
+        }
         break;
     case MPV_EVENT_COMMAND_REPLY:
         if (event.reply_userdata == m_latestSeekId) {
@@ -661,8 +816,13 @@ void MpvPlayer::handleEvent(const mpv_event& event)
         }
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (m_seekReplied)
+        if (m_seekReplied && m_seekPending) {
             m_seekPending = false;
+            // Sound and picture start at the target now (hr-seek), if mpv is not paused.
+            restartClock();
+            if (!m_pause && !m_pauseWritePending)
+                addResumeReport();
+        }
         break;
     default:
         break;

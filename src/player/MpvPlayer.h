@@ -6,7 +6,9 @@
 #include <QPointer>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,6 +93,8 @@ public:
     bool isFileLoaded() const { return m_fileLoaded; }
     // Number of seeks sent to mpv since creation (measuring tools use it).
     std::uint64_t seeksIssued() const { return m_seeksIssued; }
+    // The libmpv handle, null until mpv has started; measuring tools make a client of their own on it.
+    mpv_handle* handle() const { return m_mpv; }
 
 private:
     // On the worker thread: loads libmpv (`library`, empty for the default) and creates and initialises
@@ -111,6 +115,12 @@ private:
     void ensureOpen() const;
     // Sends the overlay to mpv, mapped from the script over the video onto the whole video output.
     void sendOverlay();
+    // The playing position between two reports of mpv (see currentPosition).
+    double interpolatedPosition();
+    // Forgets the reports the interpolation stands on: the media clock has jumped or changed its rate.
+    void restartClock();
+    // Takes the position shown now as a report: playback has just (re)started there.
+    void addResumeReport();
 
     // Written by the worker thread, read on the GUI thread after joining it.
     std::thread m_starter;
@@ -132,6 +142,28 @@ private:
     std::vector<std::function<void()>> m_startedHandlers;
     std::function<void()> m_stateChangeHandler;
     double m_timePos = 0;
+    // A position mpv reported while playing and the steady-clock instant it was taken in; see
+    // interpolatedPosition().
+    struct ClockReport {
+        double position;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::deque<ClockReport> m_clockReports;
+    // The highest position interpolated since the clock last restarted: reads never go back while playing.
+    double m_interpolatedFloor = 0;
+    // One instant for every read in one turn of the event loop; cleared by a queued call.
+    std::optional<std::chrono::steady_clock::time_point> m_readInstant;
+    // The rate the media runs at, as mpv reports it (m_speed below is the rate asked for).
+    double m_clockSpeed = 1;
+    double m_duration = 0;
+    // The open file has sound: its clock, not the frames, times the position.
+    bool m_hasSound = false;
+    // Where a pause stopped the running position, until a seek or the end; see interpolatedPosition().
+    std::optional<double> m_standingAt;
+    // The first frame mpv reported after the latest seek: where sound and picture start.
+    std::optional<double> m_seekFrame;
+    // Where the sound clock last stood: its latest report, or the target of a seek.
+    double m_soundAt = 0;
     bool m_pause = true;
     // The rate last asked for; mpv keeps it across files.
     double m_speed = 1.0;

@@ -55,9 +55,10 @@ for number, (p, f, text) in enumerate(zip(plain, formatted, texts), start=1):
         assert start == "00:00:00,001", start
     else:
         gap = seconds(start) - previous_end
-        # The next entry starts at the last loop wrap: just past the previous end, by at most a frame
-        # (40 ms at 25 fps) and a timer tick.
-        assert 0 < gap <= 0.060, f"entry {number} starts {gap:.3f} s after the previous end"
+        # The next entry starts at the last loop wrap: just past the previous end, by about a timer tick,
+        # which the millisecond time code may round to the end itself. The bound leaves room for a busy
+        # machine; CaptureTimingBench measures the real gap.
+        assert 0 <= gap <= 0.060, f"entry {number} starts {gap:.3f} s after the previous end"
     assert seconds(end) > seconds(start), p[1]
     previous_end = seconds(end)
 print("capture cycle: 3 entries, times rise, each start follows the previous wrap")
