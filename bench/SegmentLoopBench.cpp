@@ -218,6 +218,24 @@ int main(int argc, char* argv[])
         printPhase("segment 2.0-4.0 s looping", looping);
         std::printf("  frames rendered: %d (%.1f a second)\n", frames, frames / looping.seconds);
 
+        // The same clip with the same video output and no window behaviour: Timer1 stopped and kept from
+        // starting again, so that only libmpv and the video surface run: what mpv itself costs.
+        app.controller->setTickRequestHandler({});
+        app.form.timer1().stop();
+        app.controller->session().StartSeconds = 0;
+        app.controller->session().EndSeconds = 0;
+        app.player.setCurrentPosition(6.0);
+        app.player.play();
+        runEventLoopUntil(0.5, [&] {
+            app.player.drainEvents();
+            return false;
+        });
+        const double mpvCpuBefore = processCpuSeconds();
+        const double mpvWallBefore = monotonicSeconds();
+        runEventLoopFor(std::min(loopSeconds, 10.0));
+        const double mpvAlone
+            = (processCpuSeconds() - mpvCpuBefore) / (monotonicSeconds() - mpvWallBefore) * 100;
+
         const Summary overshoot = summarize(overshootsMs);
         std::map<long, int> histogram;
         for (const double value : overshootsMs)
@@ -240,6 +258,10 @@ int main(int argc, char* argv[])
         std::printf(
             "figure: process CPU while looping = %.1f %% of one core (goal <= 10)\n", looping.cpuPercent);
         std::printf("figure: process CPU, clip playing without loop = %.1f %%\n", playing.cpuPercent);
+        std::printf(
+            "figure: process CPU, libmpv alone playing the clip into the same surface = %.1f %%; looping "
+            "costs %.2f times that (goal <= 1.3)\n",
+            mpvAlone, looping.cpuPercent / mpvAlone);
         std::printf("figure: process CPU, window without video = %.1f %%\n", idle.cpuPercent);
         std::printf("figure: tick GUI time while looping = median %.1f us, p99 %.1f us\n",
             looping.costsUs.median, looping.costsUs.p99);

@@ -59,6 +59,8 @@ public:
     void Timer1Timer();
     // Asked after each tick: false when the window may stop Timer1 until it is asked for ticks again.
     bool needsTick() { return m_clock.needsTick(); }
+    // Asked after a tick that needs a next one: milliseconds until it is due.
+    int nextTickMs() { return m_clock.nextTickMs(); }
     // `handler` asks the window for ticks again: called when a handler ends (after its saves) and when the
     // player has news. A tick already running is left as it is.
     void setTickRequestHandler(std::function<void()> handler) { m_tickRequestHandler = std::move(handler); }

@@ -24,7 +24,9 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextFormat>
+
 #include <QVBoxLayout>
+#include <utility>
 
 #include <memory>
 
@@ -33,6 +35,8 @@ namespace vantor {
 namespace {
 
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
+// The shortest time between two drawings of the position label: a 60 Hz screen's refresh.
+constexpr int kLabel1Interval = 16;
 // Pixels from one help line to the next: 18 lines fill the memo's 241 px.
 constexpr int kHelpLineHeight = 13;
 
@@ -134,6 +138,12 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     // seeking); otherwise it rests until a handler ends or the player has news, so an idle window costs no
     // CPU. The first tick comes once the window is attached to its behaviour.
     m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_label1Timer.setSingleShot(true);
+    m_label1Timer.setInterval(kLabel1Interval);
+    connect(&m_label1Timer, &QTimer::timeout, this, [this] {
+        if (m_label1Pending)
+            showLabel1(*std::exchange(m_label1Pending, std::nullopt));
+    });
     m_timer1.setTimerType(Qt::PreciseTimer);
     m_timer1.setInterval(1);
     connect(&m_timer1, &QTimer::timeout, this, &TForm1::onTimer);
@@ -476,6 +486,8 @@ QWidget* TForm1::control(Control control) const
 
 std::string TForm1::text(Control control) const
 {
+    if (control == Control::Label1 && m_label1Pending)
+        return m_label1Pending->toStdString();
     QWidget* widget = m_controls.at(control);
     if (auto* label = qobject_cast<QLabel*>(widget))
         return label->text().toStdString();
@@ -488,10 +500,32 @@ std::string TForm1::text(Control control) const
     return {};
 }
 
+void TForm1::showLabel1(const QString& text)
+{
+    auto* label = static_cast<QLabel*>(m_controls.at(Control::Label1));
+    if (label->text() != text) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    m_label1Shown.restart();
+}
+
 void TForm1::setText(Control control, const std::string& text)
 {
     QWidget* widget = m_controls.at(control);
     const QString value = QString::fromStdString(text);
+    if (control == Control::Label1) {
+        // Drawing the milliseconds at every 1 ms tick would repaint the label a thousand times a second.
+        if (m_label1Shown.isValid() && m_label1Shown.elapsed() < kLabel1Interval) {
+            m_label1Pending = value;
+            if (!m_label1Timer.isActive())
+                m_label1Timer.start();
+        } else {
+            m_label1Pending.reset();
+            showLabel1(value);
+        }
+        return;
+    }
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         if (label->text() != value) {
             label->setText(value);
@@ -545,8 +579,9 @@ void TForm1::guarded(const std::function<void()>& handler)
 
 void TForm1::requestTicks()
 {
-    if (!m_released && !m_timer1.isActive())
-        m_timer1.start();
+    // A handler or the player changed something: the next tick comes at once, however relaxed the last was.
+    if (!m_released && (!m_timer1.isActive() || m_timer1.interval() != 1))
+        m_timer1.start(1);
 }
 
 void TForm1::onTimer()
@@ -566,12 +601,17 @@ void TForm1::onTimer()
     // The tick that just ran showed the labels as they stay until a handler or the player changes
     // something, and either asks for ticks again. A player that cannot even answer this fails every tick.
     bool again = false;
+    int next = 1;
     try {
         again = m_controller->needsTick();
+        if (again)
+            next = m_controller->nextTickMs();
     } catch (const std::exception&) {
     }
     if (!again)
         m_timer1.stop();
+    else if (next != m_timer1.interval())
+        m_timer1.setInterval(next);
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -2,12 +2,14 @@
 
 #include "ports/MainView.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class QDialog;
 class QFrame;
@@ -106,6 +108,12 @@ private:
     Dialogs& m_dialogs;
     MainController* m_controller = nullptr;
     QTimer m_timer1;
+    // The position label changes at every tick while playing; it is drawn at most once a screen refresh
+    // (kLabel1Interval), its latest text waiting meanwhile. Reads give the latest text.
+    void showLabel1(const QString& text);
+    QTimer m_label1Timer;
+    QElapsedTimer m_label1Shown;
+    std::optional<QString> m_label1Pending;
     std::map<Control, QWidget*> m_controls;
     QFrame* m_panel1 = nullptr;
     QFrame* m_panel2 = nullptr;

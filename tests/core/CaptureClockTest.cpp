@@ -208,3 +208,47 @@ TEST_F(CaptureClockTest, PlayerFailureStopsTheTickWhereItFailed)
 
 } // namespace
 } // namespace vantor
+
+namespace vantor {
+namespace {
+
+// While the media plays the ticks relax to a screen refresh, and come every millisecond from shortly before
+// a looping segment's end mark, at any speed; anything under way gets the next tick at once.
+TEST_F(CaptureClockTest, TicksRelaxWhilePlayingAndTightenBeforeTheLoopsEnd)
+{
+    struct Case {
+        const char* what;
+        bool playing;
+        double position;
+        double rate;
+        bool seeking;
+        bool resume;
+        bool loop;
+        int expected;
+    };
+    const Case cases[] = {
+        { "paused", false, 5.0, 1.0, false, false, true, 1 },
+        { "playing without a loop", true, 5.0, 1.0, false, false, false, CaptureClock::kRelaxedTickMs },
+        { "end 1 s away", true, 5.0, 1.0, false, false, true, CaptureClock::kRelaxedTickMs },
+        { "end 10.5 ms away", true, 5.9895, 1.0, false, false, true, 7 },
+        { "end 4 ms away", true, 5.996, 1.0, false, false, true, 1 },
+        { "past the end", true, 6.01, 1.0, false, false, true, 1 },
+        { "end 21 media ms away at 2.0x", true, 5.979, 2.0, false, false, true, 7 },
+        { "end 10 media ms away at 0.5x", true, 5.99, 0.5, false, false, true, CaptureClock::kRelaxedTickMs },
+        { "seek under way", true, 5.0, 1.0, true, false, true, 1 },
+        { "resume waiting", true, 5.0, 1.0, false, true, false, 1 },
+    };
+    for (const Case& c : cases) {
+        player.playing = c.playing;
+        player.position = c.position;
+        player.rate = c.rate;
+        player.seeking = c.seeking;
+        session.ResumePending = c.resume;
+        session.StartSeconds = c.loop ? 4.0L : 0;
+        session.EndSeconds = c.loop ? 6.0L : 0;
+        EXPECT_EQ(clock.nextTickMs(), c.expected) << c.what;
+    }
+}
+
+} // namespace
+} // namespace vantor

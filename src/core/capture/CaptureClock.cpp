@@ -76,6 +76,25 @@ void CaptureClock::Timer1Timer()
     }
 }
 
+int CaptureClock::nextTickMs()
+{
+    if (m_session.ResumePending || m_player.seekPending() || m_player.playState() != PlayState::Playing)
+        return 1;
+    if (m_session.StartSeconds > 0 && m_session.EndSeconds > 0
+        && m_session.StartSeconds < m_session.EndSeconds) {
+        const double speed = std::max(m_player.speed(), 0.01);
+        const double untilEndMs
+            = static_cast<double>(m_session.EndSeconds - static_cast<Seconds>(m_player.currentPosition()))
+            / speed * 1000;
+        // Woken a few milliseconds early: a timer may fire a little late, never early.
+        constexpr double kMargin = 3;
+        if (!(untilEndMs > kMargin + 1))
+            return 1;
+        return static_cast<int>(std::min<double>(kRelaxedTickMs, untilEndMs - kMargin));
+    }
+    return kRelaxedTickMs;
+}
+
 bool CaptureClock::needsTick()
 {
     if (m_session.ResumePending || m_player.seekPending())

@@ -23,6 +23,12 @@ public:
     // way, or a resume waits. Asked after a tick; false means that tick showed the labels as they stay
     // until the player or a handler changes something. Player errors propagate.
     bool needsTick();
+    // Milliseconds until the next tick is due, asked after a tick that needs a next one. While the media
+    // plays and nothing is under way, the labels need no more than a screen refresh (kRelaxedTickMs); a
+    // looping segment is met at its end mark by ticks every millisecond from shortly before it. Otherwise
+    // 1. Player errors propagate.
+    int nextTickMs();
+    static constexpr int kRelaxedTickMs = 16;
 
 private:
     CaptureSession& m_session;
